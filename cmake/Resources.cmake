@@ -1,0 +1,12 @@
+# Every embedded file: the pictures and the three catalogue documents.
+file(GLOB WIRELACE_RESOURCE_FILES CONFIGURE_DEPENDS
+    "${CMAKE_SOURCE_DIR}/src/resources/images/*.png"
+    "${CMAKE_SOURCE_DIR}/src/resources/catalogue/*")
+list(SORT WIRELACE_RESOURCE_FILES)
+
+juce_add_binary_data(wirelace_binary_data
+    HEADER_NAME WirelaceBinaryData.h
+    NAMESPACE WirelaceBinaryData
+    SOURCES ${WIRELACE_RESOURCE_FILES})
+
+set_target_properties(wirelace_binary_data PROPERTIES POSITION_INDEPENDENT_CODE ON)

@@ -1,0 +1,119 @@
+#include "support/TestHelpers.h"
+
+namespace TestHelpers
+{
+void pumpMessages (int milliseconds)
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+}
+
+bool pumpUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
+{
+    auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds;
+
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return condition();
+
+        pumpMessages (10);
+    }
+
+    return true;
+}
+
+static juce::File getSnapshotFolder()
+{
+    auto folder = juce::File (WIRELACE_BINARY_DIR).getChildFile ("snapshots");
+    folder.createDirectory();
+    return folder;
+}
+
+juce::File writeSnapshot (const juce::Image& image, const juce::String& name)
+{
+    auto file = getSnapshotFolder().getChildFile (juce::File::createLegalFileName (name) + ".png");
+    file.deleteFile();
+
+    if (image.isValid())
+    {
+        juce::FileOutputStream stream (file);
+
+        if (stream.openedOk())
+            juce::PNGImageFormat().writeImageToStream (image, stream);
+    }
+
+    return file;
+}
+
+juce::File writeSnapshot (juce::Component& component, const juce::String& name)
+{
+    return writeSnapshot (renderComponent (component), name);
+}
+
+juce::Image renderComponent (juce::Component& component)
+{
+    if (component.getWidth() <= 0 || component.getHeight() <= 0)
+        return {};
+
+    juce::Image image (juce::Image::ARGB, component.getWidth(), component.getHeight(), true);
+    juce::Graphics g (image);
+    component.paintEntireComponent (g, true);
+    return image;
+}
+
+//==============================================================================
+ModalEnder::ModalEnder (int resultToGive, Action actionToRun, const juce::String& snapshot)
+    : result (resultToGive), action (std::move (actionToRun)), snapshotName (snapshot)
+{
+    startTimer (20);
+}
+
+ModalEnder::~ModalEnder()
+{
+    stopTimer();
+}
+
+void ModalEnder::timerCallback()
+{
+    auto* modal = juce::Component::getCurrentlyModalComponent();
+
+    if (modal == nullptr || ! modal->isShowing())
+        return;
+
+    stopTimer();
+    endedName = modal->getName();
+
+    if (auto* alert = dynamic_cast<juce::AlertWindow*> (modal))
+    {
+        // The alert keeps its message private; its accessible description is "<title>. <message>".
+        alertTexts.add (alert->getName());
+        alertTexts.add (alert->getDescription().fromFirstOccurrenceOf (alert->getName() + ". ", false, false));
+
+        for (auto* child : alert->getChildren())
+            if (auto* button = dynamic_cast<juce::TextButton*> (child))
+                alertButtons.add (button->getButtonText());
+    }
+
+    if (snapshotName.isNotEmpty())
+        writeSnapshot (*modal, snapshotName);
+
+    if (action != nullptr)
+        action (*modal);
+
+    ended = true;
+    modal->exitModalState (result);
+}
+
+//==============================================================================
+TemporaryFolder::TemporaryFolder()
+    : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
+                  .getNonexistentChildFile ("wirelace-test", {}, false))
+{
+    folder.createDirectory();
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    folder.deleteRecursively();
+}
+} // namespace TestHelpers
