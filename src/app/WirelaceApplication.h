@@ -10,6 +10,8 @@
 class WirelaceApplication : public juce::JUCEApplication
 {
 public:
+    class MainWindow;
+
     WirelaceApplication() = default;
     ~WirelaceApplication() override = default;
 
