@@ -1,0 +1,232 @@
+#!/usr/bin/env python3
+"""Draws the main view's embedded pictures and writes them as PNG files.
+
+    python3 tools/draw_icons.py [output folder]      (default: src/resources/images)
+
+Pictures:
+    logo.png                    40x40  white MIDI socket between two light grey angle brackets
+    add_input_<state>.png       32x32  white down arrow on a blue square
+    add_output_<state>.png      32x32  white up arrow on a brown square
+    edit_info_<state>.png       32x32  white "i" on a red square
+    share_<state>.png           32x32  white arrow leaving a tray, on a green square
+    cloud_<state>.png           32x32  white cloud on a sky-blue square
+    io_input.png                16x16  white down arrow on a blue square
+    io_output.png               16x16  white up arrow on a brown square
+
+<state> is "normal", "over" (darker) or "down" (lighter). Every shape is described by an
+inside test in picture coordinates and rendered with 4x4 samples per pixel, so edges are
+anti-aliased; only the standard library is used (zlib for the PNG data).
+"""
+
+import math
+import os
+import struct
+import sys
+import zlib
+
+SAMPLES = 4
+
+
+# ----------------------------------------------------------------------------- PNG writing
+def write_png(path, width, height, pixels):
+    """pixels: list of rows, each a list of (r, g, b, a) tuples with 0..255 components."""
+    raw = bytearray()
+    for row in pixels:
+        raw.append(0)  # filter: none
+        for r, g, b, a in row:
+            raw.extend((r, g, b, a))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xffffffff)
+
+    png = b"\x89PNG\r\n\x1a\n"
+    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+    png += chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(png)
+
+
+# ----------------------------------------------------------------------------- shapes
+def rounded_rect(x0, y0, x1, y1, radius):
+    def inside(x, y):
+        if x < x0 or x > x1 or y < y0 or y > y1:
+            return False
+        cx = min(max(x, x0 + radius), x1 - radius)
+        cy = min(max(y, y0 + radius), y1 - radius)
+        return (x - cx) ** 2 + (y - cy) ** 2 <= radius ** 2
+    return inside
+
+
+def rect(x0, y0, x1, y1):
+    return lambda x, y: x0 <= x <= x1 and y0 <= y <= y1
+
+
+def circle(cx, cy, r):
+    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def ring(cx, cy, r_outer, r_inner):
+    return lambda x, y: r_inner * r_inner <= (x - cx) ** 2 + (y - cy) ** 2 <= r_outer * r_outer
+
+
+def polygon(points):
+    def inside(x, y):
+        result = False
+        j = len(points) - 1
+        for i in range(len(points)):
+            xi, yi = points[i]
+            xj, yj = points[j]
+            if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
+                result = not result
+            j = i
+        return result
+    return inside
+
+
+def thick_line(xa, ya, xb, yb, half_width):
+    dx, dy = xb - xa, yb - ya
+    length_sq = dx * dx + dy * dy
+
+    def inside(x, y):
+        t = max(0.0, min(1.0, ((x - xa) * dx + (y - ya) * dy) / length_sq))
+        px, py = xa + t * dx, ya + t * dy
+        return (x - px) ** 2 + (y - py) ** 2 <= half_width * half_width
+    return inside
+
+
+def union(*shapes):
+    return lambda x, y: any(s(x, y) for s in shapes)
+
+
+def difference(a, b):
+    return lambda x, y: a(x, y) and not b(x, y)
+
+
+# ----------------------------------------------------------------------------- rendering
+def render(size, layers):
+    """layers: list of (shape, (r, g, b, a)) painted in order over a transparent background."""
+    pixels = []
+    step = 1.0 / SAMPLES
+    for py in range(size):
+        row = []
+        for px in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]  # premultiplied
+            for sy in range(SAMPLES):
+                for sx in range(SAMPLES):
+                    x = px + (sx + 0.5) * step
+                    y = py + (sy + 0.5) * step
+                    c = [0.0, 0.0, 0.0, 0.0]
+                    for shape, (r, g, b, a) in layers:
+                        if shape(x, y):
+                            alpha = a / 255.0
+                            c = [r / 255.0 * alpha + c[0] * (1 - alpha),
+                                 g / 255.0 * alpha + c[1] * (1 - alpha),
+                                 b / 255.0 * alpha + c[2] * (1 - alpha),
+                                 alpha + c[3] * (1 - alpha)]
+                    for i in range(4):
+                        acc[i] += c[i]
+            n = SAMPLES * SAMPLES
+            a = acc[3] / n
+            if a <= 0.0:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append(tuple(int(round(min(1.0, acc[i] / n / a) * 255)) for i in range(3))
+                           + (int(round(a * 255)),))
+        pixels.append(row)
+    return pixels
+
+
+def shade(colour, factor):
+    """factor < 1 darkens, > 1 lightens towards white."""
+    r, g, b = colour
+    if factor < 1:
+        return (int(r * factor), int(g * factor), int(b * factor))
+    t = factor - 1
+    return (int(r + (255 - r) * t), int(g + (255 - g) * t), int(b + (255 - b) * t))
+
+
+WHITE = (255, 255, 255, 255)
+STATES = {"normal": 1.0, "over": 0.78, "down": 1.3}
+
+BLUE = (40, 110, 200)
+BROWN = (150, 95, 50)
+RED = (200, 45, 40)
+GREEN = (60, 150, 75)
+SKY = (70, 150, 215)
+
+
+def square(size, colour):
+    inset = size / 16.0
+    return (rounded_rect(inset, inset, size - inset, size - inset, size * 0.18), colour + (255,))
+
+
+def down_arrow(size):
+    s = size / 32.0
+    return union(rect(12.5 * s, 6 * s, 19.5 * s, 16.5 * s),
+                 polygon([(6.5 * s, 15.5 * s), (25.5 * s, 15.5 * s), (16 * s, 26.5 * s)]))
+
+
+def up_arrow(size):
+    s = size / 32.0
+    return union(rect(12.5 * s, 15.5 * s, 19.5 * s, 26 * s),
+                 polygon([(6.5 * s, 16.5 * s), (25.5 * s, 16.5 * s), (16 * s, 5.5 * s)]))
+
+
+def info_glyph():
+    return union(circle(16, 9, 2.6), rect(13.8, 13, 18.2, 24), rect(11.5, 13, 18.2, 15),
+                 rect(11.5, 22.5, 20.5, 25))
+
+
+def share_glyph():
+    tray = difference(rect(8, 14, 24, 26), rect(10.5, 14, 21.5, 23.5))
+    arrow = union(rect(14.8, 9, 17.2, 20), polygon([(11, 10.5), (21, 10.5), (16, 4.5)]))
+    return union(tray, arrow)
+
+
+def cloud_glyph():
+    return union(circle(12, 18, 5), circle(18, 14.5, 6.5), circle(23, 19, 4),
+                 rect(12, 17, 23, 23))
+
+
+def logo():
+    grey = (205, 205, 205, 255)
+    left = polygon([(1, 20), (9, 8), (12, 8), (4, 20), (12, 32), (9, 32)])
+    right = polygon([(39, 20), (31, 8), (28, 8), (36, 20), (28, 32), (31, 32)])
+    socket = ring(20, 20, 11, 9)
+    key = rect(18.5, 8.5, 21.5, 11.5)
+    pins = []
+    for angle in (180, 135, 90, 45, 0):  # the five pins on the lower half-circle
+        a = math.radians(angle)
+        pins.append(circle(20 + 5.6 * math.cos(a), 20 + 5.6 * math.sin(a), 1.35))
+    return [(left, grey), (right, grey), (socket, WHITE), (key, WHITE), (union(*pins), WHITE)]
+
+
+def main():
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "src", "resources", "images")
+    os.makedirs(folder, exist_ok=True)
+
+    def save(name, size, layers):
+        write_png(os.path.join(folder, name), size, size, render(size, layers))
+
+    save("logo.png", 40, logo())
+
+    buttons = {
+        "add_input": (BLUE, down_arrow(32)),
+        "add_output": (BROWN, up_arrow(32)),
+        "edit_info": (RED, info_glyph()),
+        "share": (GREEN, share_glyph()),
+        "cloud": (SKY, cloud_glyph()),
+    }
+    for base, (colour, glyph) in buttons.items():
+        for state, factor in STATES.items():
+            save("%s_%s.png" % (base, state), 32, [square(32, shade(colour, factor)), (glyph, WHITE)])
+
+    save("io_input.png", 16, [square(16, BLUE), (down_arrow(16), WHITE)])
+    save("io_output.png", 16, [square(16, BROWN), (up_arrow(16), WHITE)])
+
+
+if __name__ == "__main__":
+    main()
