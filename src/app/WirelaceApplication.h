@@ -46,7 +46,7 @@ public:
     */
     static std::unique_ptr<juce::FileLogger> createLogger (const juce::File& logRoot, const juce::String& welcome);
 
-    /** Runs every registered unit test, logging passes and failures through WirelaceUnitTestRunner. */
+    /** Runs every registered unit test, logging passes and failures through WirelaceUnitTestRunner; with none registered it logs nothing. */
     static void runUnitTests();
 
     /** Titles the window and gives it its native title bar, its resize limits and its centred 1100 by 700 bounds, then shows it. */
