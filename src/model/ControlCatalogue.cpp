@@ -69,6 +69,15 @@ namespace
         return {};
     }
 
+    /** Looks a key up in a cache with one scan of its keys (containsKey followed by getValue would
+        scan them twice); gives nullptr when the key is not stored. */
+    const juce::String* findCached (juce::PropertySet& cache, const juce::String& key)
+    {
+        auto& properties = cache.getAllProperties();
+        auto index = properties.getAllKeys().indexOf (key, false);
+        return index >= 0 ? &properties.getAllValues().getReference (index) : nullptr;
+    }
+
     /** A PropertySet ignores empty keys (and asserts on them), so the empty alias is never stored. */
     void store (juce::PropertySet& cache, const juce::String& key, const juce::var& value)
     {
@@ -161,8 +170,8 @@ juce::ValueTree ControlCatalogue::findControl (const juce::String& alias) const
 
 bool ControlCatalogue::isKnownAlias (const juce::String& alias) const
 {
-    if (knownCache.containsKey (alias))
-        return knownCache.getBoolValue (alias, false);
+    if (auto* cached = findCached (knownCache, alias))
+        return cached->getIntValue() != 0;
 
     if (findControl (alias).isValid())
     {
@@ -187,8 +196,8 @@ bool ControlCatalogue::isOutputAlias (const juce::String& alias) const
 
 juce::String ControlCatalogue::getGroupTitle (const juce::String& alias) const
 {
-    if (groupTitleCache.containsKey (alias))
-        return groupTitleCache.getValue (alias);
+    if (auto* cached = findCached (groupTitleCache, alias))
+        return *cached;
 
     auto hit = findControl (alias);
     auto title = hit.isValid() ? hit.getParent()[Ids::title].toString() : unknownTitle;
@@ -198,8 +207,8 @@ juce::String ControlCatalogue::getGroupTitle (const juce::String& alias) const
 
 juce::String ControlCatalogue::getTitle (const juce::String& alias) const
 {
-    if (titleCache.containsKey (alias))
-        return titleCache.getValue (alias);
+    if (auto* cached = findCached (titleCache, alias))
+        return *cached;
 
     auto hit = findControl (alias);
     auto title = hit.isValid() ? hit[Ids::title].toString() : unknownTitle;
@@ -209,8 +218,8 @@ juce::String ControlCatalogue::getTitle (const juce::String& alias) const
 
 juce::String ControlCatalogue::getType (const juce::String& alias) const
 {
-    if (typeCache.containsKey (alias))
-        return typeCache.getValue (alias);
+    if (auto* cached = findCached (typeCache, alias))
+        return *cached;
 
     auto hit = findControl (alias);
 
@@ -281,8 +290,8 @@ juce::ValueTree ControlCatalogue::findRange (const juce::String& alias) const
 
 bool ControlCatalogue::hasRange (const juce::String& alias) const
 {
-    if (hasRangeCache.containsKey (alias))
-        return hasRangeCache.getBoolValue (alias, false);
+    if (auto* cached = findCached (hasRangeCache, alias))
+        return cached->getIntValue() != 0;
 
     if (! findRange (alias).isValid())
         return false;
@@ -293,8 +302,8 @@ bool ControlCatalogue::hasRange (const juce::String& alias) const
 
 int ControlCatalogue::getRangeMin (const juce::String& alias) const
 {
-    if (rangeMinCache.containsKey (alias))
-        return rangeMinCache.getIntValue (alias);
+    if (auto* cached = findCached (rangeMinCache, alias))
+        return cached->getIntValue();
 
     auto range = findRange (alias);
 
@@ -308,8 +317,8 @@ int ControlCatalogue::getRangeMin (const juce::String& alias) const
 
 int ControlCatalogue::getRangeMax (const juce::String& alias) const
 {
-    if (rangeMaxCache.containsKey (alias))
-        return rangeMaxCache.getIntValue (alias);
+    if (auto* cached = findCached (rangeMaxCache, alias))
+        return cached->getIntValue();
 
     auto range = findRange (alias);
 
@@ -326,8 +335,8 @@ juce::String ControlCatalogue::getRangeValueName (const juce::String& alias, int
     const juce::String decimal (value);
     const auto key = alias + decimal;
 
-    if (valueNameCache.containsKey (key))
-        return valueNameCache.getValue (key);
+    if (auto* cached = findCached (valueNameCache, key))
+        return *cached;
 
     for (const auto& range : ranges)
     {
