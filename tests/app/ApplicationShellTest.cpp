@@ -217,6 +217,68 @@ TEST (ApplicationSettings, OptionsAreXmlWithCaseInsensitiveKeysInTheProductFolde
 }
 
 //==============================================================================
+namespace
+{
+    WirelaceApplication::MainWindow* findMainWindow()
+    {
+        for (int i = 0; i < juce::TopLevelWindow::getNumTopLevelWindows(); ++i)
+            if (auto* window = dynamic_cast<WirelaceApplication::MainWindow*> (juce::TopLevelWindow::getTopLevelWindow (i)))
+                return window;
+
+        return nullptr;
+    }
+
+    /** After a quit request the message loop ends at once and stays ended; true when it did. */
+    bool messageLoopEnds()
+    {
+        const auto start = juce::Time::getMillisecondCounter();
+        const bool stillRunning = juce::MessageManager::getInstance()->runDispatchLoopUntil (5000);
+        return ! stillRunning && juce::Time::getMillisecondCounter() - start < 4000;
+    }
+}
+
+// These two run in a process of their own (see the case after them): once the message loop
+// has been told to stop, it stays stopped for every later test of that process.
+TEST (ApplicationQuitInOwnProcess, DISABLED_CloseButtonEndsTheMessageLoop)
+{
+    auto app = std::make_unique<WirelaceApplication>();
+    app->initialise ({});
+    auto* window = findMainWindow();
+    ASSERT_NE (window, nullptr);
+
+    window->closeButtonPressed();
+    EXPECT_TRUE (juce::MessageManager::getInstance()->hasStopMessageBeenSent());
+    EXPECT_TRUE (messageLoopEnds());
+
+    app->shutdown();
+}
+
+TEST (ApplicationQuitInOwnProcess, DISABLED_QuitCommandEndsTheMessageLoop)
+{
+    auto app = std::make_unique<WirelaceApplication>();
+    app->initialise ({});
+    ASSERT_NE (findMainWindow(), nullptr);
+
+    EXPECT_TRUE (commandManager->invokeDirectly (juce::StandardApplicationCommandIDs::quit, false));
+    EXPECT_TRUE (juce::MessageManager::getInstance()->hasStopMessageBeenSent());
+    EXPECT_TRUE (messageLoopEnds());
+
+    app->shutdown();
+}
+
+TEST (ApplicationShell, CloseButtonAndQuitCommandEachEndTheProgramAtOnce)
+{
+    for (auto name : { "DISABLED_CloseButtonEndsTheMessageLoop", "DISABLED_QuitCommandEndsTheMessageLoop" })
+    {
+        int exitCode = -1;
+        const auto output = TestHelpers::runTestsInChildProcess (juce::String ("ApplicationQuitInOwnProcess.") + name, exitCode);
+
+        EXPECT_EQ (exitCode, 0) << output;
+        EXPECT_TRUE (output.contains ("[  PASSED  ] 1 test.")) << output;
+    }
+}
+
+//==============================================================================
 TEST (ApplicationShell, InitialiseMakesServicesAndCentredWindowAndShutdownTakesThemDown)
 {
     TestHelpers::TemporaryFolder home;
@@ -244,10 +306,7 @@ TEST (ApplicationShell, InitialiseMakesServicesAndCentredWindowAndShutdownTakesT
     EXPECT_TRUE (log.loadFileAsString().contains ("\r\nUser home directory: " + home.getFolder().getFullPathName() + "\r\n"));
 
     // The window: titled, native title bar, resizable without corner, at least 1100 by 700, centred.
-    WirelaceApplication::MainWindow* window = nullptr;
-
-    for (int i = 0; window == nullptr && i < juce::TopLevelWindow::getNumTopLevelWindows(); ++i)
-        window = dynamic_cast<WirelaceApplication::MainWindow*> (juce::TopLevelWindow::getTopLevelWindow (i));
+    auto* window = findMainWindow();
 
     ASSERT_NE (window, nullptr);
     EXPECT_EQ (window->getName(), "Wirelace 0.8.62");
@@ -299,8 +358,7 @@ TEST (ApplicationShell, InitialiseMakesServicesAndCentredWindowAndShutdownTakesT
     EXPECT_EQ (controlCatalogue, nullptr);
     EXPECT_EQ (dynamic_cast<MacOsXLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
 
-    for (int i = 0; i < juce::TopLevelWindow::getNumTopLevelWindows(); ++i)
-        EXPECT_EQ (dynamic_cast<WirelaceApplication::MainWindow*> (juce::TopLevelWindow::getTopLevelWindow (i)), nullptr);
+    EXPECT_EQ (findMainWindow(), nullptr);
 
     app.reset();
     EXPECT_EQ (juce::JUCEApplicationBase::getInstance(), nullptr);

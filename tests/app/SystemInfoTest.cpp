@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SystemInfo.h"
+#include "support/TestHelpers.h"
 
 namespace
 {
@@ -143,4 +144,26 @@ TEST (SystemInfo, AddressListsJoinEveryAddressFoundWithCommaAndBlank)
     // This machine has at least the loopback address, so the list is not empty and the block carries it.
     EXPECT_FALSE (ips.isEmpty());
     EXPECT_TRUE (SystemInfo::getSystemInfoText().contains ("\r\nFound IP addresses: " + ipList + "\r\n"));
+}
+
+// Run by the next case in a process without network interfaces.
+TEST (SystemInfoWithoutNetwork, DISABLED_AddressLinesEndAfterTheirLabels)
+{
+    EXPECT_EQ (SystemInfo::getMacAddressList(), "");
+    EXPECT_EQ (SystemInfo::getIpAddressList(), "");
+
+    const auto text = SystemInfo::getSystemInfoText();
+    EXPECT_TRUE (text.contains ("\r\nFound network card MAC addresses: \r\nFound IP addresses: \r\nCurrent working directory: ")) << text;
+}
+
+TEST (SystemInfo, MachineWithoutNetworkGivesEmptyAddressLines)
+{
+    int exitCode = 0;
+    const auto output = TestHelpers::runTestsInChildProcess ("SystemInfoWithoutNetwork.*", exitCode, { "unshare", "-n" });
+
+    if (output.startsWith ("unshare:") || (exitCode != 0 && ! output.contains ("[ RUN      ]")))
+        GTEST_SKIP() << "no network namespace can be made here: " << output;
+
+    EXPECT_EQ (exitCode, 0) << output;
+    EXPECT_TRUE (output.contains ("[  PASSED  ] 1 test.")) << output;
 }

@@ -1,5 +1,10 @@
 #include "support/TestHelpers.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 namespace TestHelpers
 {
 void pumpMessages (int milliseconds)
@@ -102,6 +107,68 @@ void ModalEnder::timerCallback()
 
     ended = true;
     modal->exitModalState (result);
+}
+
+//==============================================================================
+juce::String runTestsInChildProcess (const juce::String& filter, int& exitCode,
+                                     const juce::StringArray& wrapper, int timeoutMs)
+{
+    exitCode = -1;
+
+    auto command = wrapper;
+    command.add (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
+    command.add ("--gtest_filter=" + filter);
+    command.add ("--gtest_also_run_disabled_tests");
+
+    juce::ChildProcess child;
+
+    if (! child.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+        return {};
+
+    // A watchdog ends a child that hangs, since reading its output blocks until it writes or ends.
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false, timedOut = false;
+
+    std::thread watchdog ([&]
+                          {
+                              std::unique_lock<std::mutex> lock (mutex);
+
+                              if (! finished.wait_for (lock, std::chrono::milliseconds (timeoutMs), [&] { return done; }))
+                              {
+                                  timedOut = true;
+                                  child.kill();
+                              }
+                          });
+
+    juce::MemoryOutputStream output;
+    char buffer[4096];
+
+    for (;;)
+    {
+        const auto numRead = child.readProcessOutput (buffer, (int) sizeof (buffer));
+
+        if (numRead <= 0)
+            break;
+
+        output.write (buffer, (size_t) numRead);
+    }
+
+    child.waitForProcessToFinish (timeoutMs);
+
+    {
+        std::lock_guard<std::mutex> lock (mutex);
+        done = true;
+    }
+
+    finished.notify_one();
+    watchdog.join();
+
+    if (timedOut || child.isRunning())
+        return output.toString();
+
+    exitCode = (int) child.getExitCode();
+    return output.toString();
 }
 
 //==============================================================================

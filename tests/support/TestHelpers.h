@@ -60,6 +60,16 @@ namespace TestHelpers
         juce::StringArray alertTexts, alertButtons;
     };
 
+    /**
+        Runs the tests matching a gtest filter (disabled ones included) in a new process of this
+        test binary, for cases that must not share the process: quitting the application stops
+        the message loop for good, and some cases need another environment (a wrapper command
+        such as { "unshare", "-n" } runs the child inside it). Returns the child's output; its exit
+        code goes to exitCode (-1 when it could not start or did not end within the time).
+    */
+    juce::String runTestsInChildProcess (const juce::String& filter, int& exitCode,
+                                         const juce::StringArray& wrapper = {}, int timeoutMs = 60000);
+
     /** A new, empty temporary folder that is deleted with this object. */
     class TemporaryFolder
     {
