@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include <gtest/gtest.h>
 
 #include "app/MacOsXLookAndFeel.h"
@@ -135,14 +133,6 @@ TEST (MacOsXLookAndFeel, ArrowColourIsTheBoxOwnNotItsParents)
     const auto arrow = lookAndFeel.findColour (juce::ComboBox::arrowColourId);
     EXPECT_COLOUR (image, 180, 15, image.getPixelAt (150, 15).overlaidWith (arrow).getARGB());
     box.setLookAndFeel (nullptr);
-}
-
-TEST (MacOsXLookAndFeel, UpperApexFactorIsTheFloatJustBelowAQuarter)
-{
-    const float factor = 0.2499999851f;
-    juce::uint32 bits = 0;
-    std::memcpy (&bits, &factor, sizeof (bits));
-    EXPECT_EQ (bits, 0x3e7fffffu);
 }
 
 //==============================================================================

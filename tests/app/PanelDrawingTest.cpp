@@ -25,17 +25,6 @@ namespace
     }
 }
 
-TEST (PanelDrawing, PaletteHoldsThePanelsColours)
-{
-    using namespace PanelDrawing;
-    EXPECT_EQ (Colours::tableSelection, juce::Colour (75, 150, 230));
-    EXPECT_EQ (Colours::oddRow, juce::Colour (240, 245, 250));
-    EXPECT_EQ (Colours::panelRowSelection, juce::Colour (240, 245, 250));
-    EXPECT_EQ (Colours::cellSeparator, juce::Colours::black.withAlpha (0.2f));
-    EXPECT_EQ (Colours::infoFrame.getARGB(), 0x33000000u);
-    EXPECT_EQ (panelWidth, 300);
-}
-
 TEST (PanelDrawing, SectionBarRunsBetweenItsGradientPointsAndIsFramed)
 {
     auto image = whiteImage (320, 80);
