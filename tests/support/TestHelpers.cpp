@@ -172,9 +172,10 @@ juce::String runTestsInChildProcess (const juce::String& filter, int& exitCode,
 }
 
 //==============================================================================
+// The name is unique across the test processes that ctest runs side by side.
 TemporaryFolder::TemporaryFolder()
     : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                  .getNonexistentChildFile ("wirelace-test", {}, false))
+                  .getNonexistentChildFile ("wirelace-test-" + juce::Uuid().toString(), {}, false))
 {
     folder.createDirectory();
 }
