@@ -187,6 +187,20 @@ TEST (ApplicationLog, UnitTestRunLogsPassesWithPrefixAndNothingWhenNoneIsRegiste
     EXPECT_FALSE (root.getChildFile ("Wirelace/Wirelace.txt").loadFileAsString().contains ("UnitTest"));
 }
 
+TEST (ApplicationLog, UnwritableLogFolderLeavesLoggingWithoutEffect)
+{
+    // Not even root can make folders under /proc.
+    const juce::File root ("/proc/wirelace-no-such-folder");
+    auto logger = WirelaceApplication::createLogger (root, welcome);
+    ASSERT_NE (logger, nullptr);
+
+    juce::Logger::setCurrentLogger (logger.get());
+    juce::Logger::writeToLog (SystemInfo::getSystemInfoText());
+    juce::Logger::setCurrentLogger (nullptr);
+
+    EXPECT_FALSE (root.getChildFile ("Wirelace/Wirelace.txt").exists());
+}
+
 //==============================================================================
 TEST (ApplicationSettings, OptionsAreXmlWithCaseInsensitiveKeysInTheProductFolder)
 {
