@@ -1,0 +1,57 @@
+#pragma once
+
+#include <memory>
+
+#include <juce_core/juce_core.h>
+
+/**
+    The one gate through which XML text from outside (files, the clipboard, network replies)
+    reaches juce::XmlDocument.
+
+    juce::XmlDocument, juce::ValueTree::fromXml and the XML writer recurse once per level of
+    element nesting, so a text that nests a hundred thousand elements overflows the stack and
+    takes the program down. Before anything is parsed, the guard walks the text the way the
+    parser will and refuses it when its elements nest deeper than maxNestingDepth. While it is
+    at it, it also refuses the few other texts that the parser cannot handle safely: text that
+    is not valid UTF-8, a document type declaration (the parser's entity expansion can recurse
+    without end), a hexadecimal character reference cut off by the end of the text (the parser
+    then reads past the end), and a processing instruction followed by text inside an element
+    (the parser never gets past it).
+*/
+namespace XmlGuard
+{
+    /** The deepest element nesting that is parsed. Mapping files nest about 8 deep. */
+    constexpr int maxNestingDepth = 256;
+
+    /** The start of the error text given for a text that nests too deeply. */
+    extern const char* const tooDeepError;
+
+    /**
+        True when parsing the text would open elements more than maxDepth deep (the root
+        element counts as depth 1).
+
+        The walk follows juce::XmlDocument's own reading rules (comments, CDATA sections,
+        quoted attribute values, character and entity references, and the parser's recovery
+        from malformed input), so the depth it finds is the depth the parser would reach.
+        Text that is not valid UTF-8 cannot be walked safely and is reported as too deep.
+    */
+    bool isNestedDeeperThan (const juce::String& text, int maxDepth);
+
+    /**
+        Parses XML text with juce::XmlDocument once the checks above have passed.
+
+        Returns the document element, or nullptr with error set to the reason: the guard's
+        own refusal ("The XML nests elements too deeply ...") or the parser's error text.
+        error is emptied when the text parses.
+    */
+    std::unique_ptr<juce::XmlElement> parse (const juce::String& text, juce::String& error);
+
+    /**
+        Turns the bytes of a file or a network reply into text for parse().
+
+        UTF-16 with a byte-order mark is converted; otherwise the bytes must be UTF-8 (a
+        leading byte-order mark is skipped). Bytes that hold a zero byte or are not valid
+        UTF-8 are refused: the result is false, text is emptied and error says why.
+    */
+    bool decodeText (const void* data, size_t numBytes, juce::String& text, juce::String& error);
+}

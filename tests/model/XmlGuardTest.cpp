@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "model/XmlGuard.h"
+
+// The guard stands between outside text and juce::XmlDocument, whose recursion per nesting
+// level overflows the stack on deeply nested text. Its depth must be the parser's depth:
+// never less (the crash comes back), and on ordinary text exactly that (no file is refused
+// for nesting it does not have).
+
+namespace
+{
+    /** The depth the guard finds: the smallest bound the text does not exceed. */
+    int guardDepth (const juce::String& text)
+    {
+        for (int depth = 0; depth < 1000; ++depth)
+            if (! XmlGuard::isNestedDeeperThan (text, depth))
+                return depth;
+
+        return 1000;
+    }
+
+    /** Depth of the element tree the parser built (text nodes do not count). */
+    int treeDepth (const juce::XmlElement& element)
+    {
+        int deepestChild = 0;
+
+        for (auto* child : element.getChildIterator())
+            if (! child->isTextElement())
+                deepestChild = juce::jmax (deepestChild, treeDepth (*child));
+
+        return 1 + deepestChild;
+    }
+
+    juce::String repeated (const juce::String& piece, int times)
+    {
+        return juce::String::repeatedString (piece, times);
+    }
+
+    void expectRefusedAsTooDeep (const juce::String& text, const char* what)
+    {
+        SCOPED_TRACE (what);
+        EXPECT_TRUE (XmlGuard::isNestedDeeperThan (text, XmlGuard::maxNestingDepth));
+
+        juce::String error;
+        EXPECT_EQ (XmlGuard::parse (text, error), nullptr);
+        EXPECT_TRUE (error.startsWith (XmlGuard::tooDeepError)) << error;
+        EXPECT_TRUE (error.contains ("too deep")) << error;
+    }
+}
+
+TEST (XmlGuard, FindsTheDepthTheParserReaches)
+{
+    struct Case
+    {
+        const char* text;
+        int depth;
+    };
+
+    const Case cases[] = {
+        { "", 0 },
+        { "plain words", 0 },
+        { "<a/>", 1 },
+        { "<a></a>", 1 },
+        { "<a><b/></a>", 2 },
+        { "<a><b><c/></b><d/></a>", 3 },
+        { "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<a>\r\n  <b x=\"1\"\r\n     y=\"2\"/>\r\n</a>\r\n", 2 },
+        { "<!-- lead --><?pi x?><a><!-- <b><c><d> --><b/></a>", 2 },
+        { "< a ><b/></a>", 2 },
+        // markup inside attribute values, comments and CDATA sections is text
+        { "<a x=\"<b><c><d>\" y='</a><e>'/>", 1 },
+        { "<a><![CDATA[<b><c><d>]]></a>", 1 },
+        { "<a>&lt;b&gt;&lt;c&gt;</a>", 1 },
+        // whatever follows the root element is never read
+        { "<a/><b><c><d/></c></b>", 1 },
+        // the parser takes the name of an unknown entity in its place, and reads it as elements
+        { "<a>&<b><c/></b>;</a>", 3 },
+        { "<a>text &<b><c><d/></c></b>; more</a>", 4 },
+    };
+
+    for (auto& c : cases)
+    {
+        EXPECT_EQ (guardDepth (c.text), c.depth) << c.text;
+
+        juce::String error;
+        auto element = XmlGuard::parse (c.text, error);
+
+        if (element != nullptr)
+        {
+            EXPECT_EQ (treeDepth (*element), c.depth) << c.text;
+        }
+    }
+}
+
+TEST (XmlGuard, RefusesDeepNestingInEveryFormBeforeParsing)
+{
+    constexpr int levels = 100000;
+
+    expectRefusedAsTooDeep (repeated ("<a>", levels) + repeated ("</a>", levels), "closed elements");
+    expectRefusedAsTooDeep (repeated ("<a>", levels), "never closed");
+    expectRefusedAsTooDeep (repeated ("<mapping kind=\"x\" n='1'>", levels), "with attributes");
+    expectRefusedAsTooDeep (repeated ("< a\r\n><!-- c --><?pi?>", levels), "with blanks, comments and instructions");
+    expectRefusedAsTooDeep ("<r>&" + repeated ("<a>", levels) + ";</r>", "inside an entity reference");
+
+    // Closing tags that stand where the parser does not read them as closing tags
+    expectRefusedAsTooDeep (repeated ("<a x=\"</a>\">", levels), "close tags in attribute values");
+    expectRefusedAsTooDeep (repeated ("<a><!--</a>-->", levels), "close tags in comments");
+    expectRefusedAsTooDeep (repeated ("<a><![CDATA[</a>]]>", levels), "close tags in CDATA sections");
+    expectRefusedAsTooDeep (repeated ("<a>&q</a>;", levels), "close tags swallowed by an entity reference");
+}
+
+TEST (XmlGuard, BoundIsExactAndBreadthIsFree)
+{
+    constexpr int bound = XmlGuard::maxNestingDepth;
+    juce::String error;
+
+    auto atBound = repeated ("<a>", bound) + repeated ("</a>", bound);
+    auto element = XmlGuard::parse (atBound, error);
+    ASSERT_NE (element, nullptr) << error;
+    EXPECT_EQ (treeDepth (*element), bound);
+    EXPECT_TRUE (error.isEmpty());
+
+    expectRefusedAsTooDeep (repeated ("<a>", bound + 1) + repeated ("</a>", bound + 1), "one past the bound");
+
+    // A long file nests shallowly: a hundred thousand siblings are fine.
+    auto wide = "<main><list>" + repeated ("<mapping><control alias=\"x\"/></mapping>", 100000) + "</list></main>";
+    EXPECT_FALSE (XmlGuard::isNestedDeeperThan (wide, 4));
+    EXPECT_TRUE (XmlGuard::isNestedDeeperThan (wide, 3));
+    element = XmlGuard::parse (wide, error);
+    ASSERT_NE (element, nullptr) << error;
+    EXPECT_EQ (element->getChildElement (0)->getNumChildElements(), 100000);
+}
+
+TEST (XmlGuard, RefusesTextsTheParserCannotReadSafely)
+{
+    juce::String error;
+
+    // A document type declaration: the parser's entity expansion would call itself for ever.
+    EXPECT_EQ (XmlGuard::parse ("<!DOCTYPE x [<!ENTITY b \"&xb;\">]><x>&b;</x>", error), nullptr);
+    EXPECT_TRUE (error.contains ("Document type")) << error;
+    EXPECT_EQ (XmlGuard::parse ("<?xml version=\"1.0\"?>\n<!DOCTYPE main><main/>", error), nullptr);
+    EXPECT_TRUE (error.contains ("Document type")) << error;
+
+    // A hexadecimal character reference cut off by the end of the text: the parser reads on past it.
+    for (auto* text : { "<a>&#x", "<a x=\"&#x12", "<r>&<a>&#x;</r>" })
+    {
+        EXPECT_EQ (XmlGuard::parse (text, error), nullptr) << text;
+        EXPECT_TRUE (error.contains ("cut off")) << text << ": " << error;
+    }
+
+    // A processing instruction followed by text inside an element: the parser never gets past it.
+    for (auto* text : { "<r><?p?>x</r>", "<r> <!-- c --> <?p x?> text</r>", "<r><a/><?p?>\n<?q?>x</r>" })
+    {
+        EXPECT_EQ (XmlGuard::parse (text, error), nullptr) << text;
+        EXPECT_TRUE (error.contains ("processing instruction")) << text << ": " << error;
+    }
+
+    // Between elements an instruction is skipped, and so is an unclosed one at the end.
+    for (auto* text : { "<r><?p?><a/></r>", "<r><?p?> <!-- c --><a/> x</r>" })
+        EXPECT_NE (XmlGuard::parse (text, error), nullptr) << text << ": " << error;
+
+    EXPECT_EQ (XmlGuard::parse ("<r>x<?p", error), nullptr);
+    EXPECT_EQ (error, "unmatched tags");
+
+    // Complete references are fine.
+    auto element = XmlGuard::parse ("<a x=\"&#x41;&#66;\"/>", error);
+    ASSERT_NE (element, nullptr) << error;
+    EXPECT_EQ (element->getStringAttribute ("x"), "AB");
+
+    // A string that holds bytes which are not UTF-8 (a lone lead byte in the middle).
+    const char brokenBytes[] = "<a x=\"\xf0\x41\x41\x41\"/>";
+    auto broken = juce::String::fromUTF8 (brokenBytes, (int) sizeof (brokenBytes) - 1);
+    EXPECT_TRUE (XmlGuard::isNestedDeeperThan (broken, XmlGuard::maxNestingDepth));
+    EXPECT_EQ (XmlGuard::parse (broken, error), nullptr);
+    EXPECT_TRUE (error.contains ("UTF-8")) << error;
+}
+
+TEST (XmlGuard, HandsOnTheParserVerdictOtherwise)
+{
+    juce::String error = "stale";
+    auto element = XmlGuard::parse ("<main a=\"1\"><b/></main>", error);
+    ASSERT_NE (element, nullptr);
+    EXPECT_TRUE (error.isEmpty());
+    EXPECT_EQ (element->getTagName(), "main");
+
+    // The parser's own error texts
+    for (auto* text : { "", "<main><b>", "<main><!-- open", "<main><b x=\"1></b></main>" })
+    {
+        juce::XmlDocument reference (text);
+        ASSERT_EQ (reference.getDocumentElement(), nullptr) << text;
+
+        EXPECT_EQ (XmlGuard::parse (text, error), nullptr) << text;
+        EXPECT_EQ (error, reference.getLastParseError()) << text;
+        EXPECT_TRUE (error.isNotEmpty()) << text;
+    }
+
+    // Text without any element: the parser gives no reason, the guard names one.
+    EXPECT_EQ (XmlGuard::parse ("just words", error), nullptr);
+    EXPECT_EQ (error, "No XML element found");
+}
+
+TEST (XmlGuard, DecodesBytesAsTheParserWouldAndRefusesWhatIsNotText)
+{
+    juce::String text, error;
+
+    auto decode = [&] (const std::string& bytes)
+    {
+        return XmlGuard::decodeText (bytes.data(), bytes.size(), text, error);
+    };
+
+    EXPECT_TRUE (decode ("<a x=\"Gr\xc3\xb6\xc3\x9f" "e\"/>"));
+    EXPECT_EQ (text, juce::String (juce::CharPointer_UTF8 ("<a x=\"Gr\xc3\xb6\xc3\x9f" "e\"/>")));
+    EXPECT_TRUE (error.isEmpty());
+
+    EXPECT_TRUE (decode ("\xef\xbb\xbf<a/>"));
+    EXPECT_EQ (text, "<a/>");
+
+    EXPECT_TRUE (decode (std::string ("\xff\xfe<\0a\0/\0>\0", 10)));
+    EXPECT_EQ (text, "<a/>");
+    EXPECT_TRUE (decode (std::string ("\xfe\xff\0<\0a\0/\0>", 10)));
+    EXPECT_EQ (text, "<a/>");
+
+    EXPECT_TRUE (decode (""));
+    EXPECT_TRUE (text.isEmpty());
+
+    EXPECT_FALSE (decode (std::string ("<a/>\0\x01\x02garbage", 15)));
+    EXPECT_TRUE (text.isEmpty());
+    EXPECT_TRUE (error.contains ("zero bytes")) << error;
+
+    for (auto* bytes : { "<a x=\"\xff\xfe\"/>", "<a x=\"\xc3\"/>", "<a/>\xe2\x82", "\xf8\x88\x80\x80\x80" })
+    {
+        EXPECT_FALSE (decode (bytes)) << bytes;
+        EXPECT_TRUE (error.contains ("UTF-8")) << error;
+    }
+}
+
+// Random texts built from the pieces XML is made of, most of them malformed: wherever the
+// parser reads a text through, the depth of what it built is the depth the guard found.
+TEST (XmlGuard, AgreesWithTheParserOnRandomTexts)
+{
+    const char* pieces[] = { "<a>", "<b x=\"1\">", "<c y='2'>", "</a>", "</b>", "</c>", "<d/>", "<e z=\"&amp;\"/>",
+                             " ", "\r\n", "text", "&amp;", "&#60;", "&#x3e;", "&", ";", "&<f>", "&<g/>", "<!--", "-->",
+                             "<![CDATA[", "]]>", "<?p", "?>", "\"", "'", "=", ">", "<", "/>", "</", "x", "<h\n>" };
+
+    std::mt19937 random (20240611);
+    std::uniform_int_distribution<int> pick (0, (int) juce::numElementsInArray (pieces) - 1);
+    std::uniform_int_distribution<int> length (1, 40);
+
+    int parsed = 0;
+
+    for (int round = 0; round < 20000; ++round)
+    {
+        juce::String text ("<r>");
+        auto count = length (random);
+
+        for (int i = 0; i < count; ++i)
+            text << pieces[pick (random)];
+
+        if (random() % 2 == 0)
+            text << "</r>";
+
+        juce::String error;
+        auto element = XmlGuard::parse (text, error);
+
+        if (element == nullptr)
+            continue;
+
+        ++parsed;
+        ASSERT_EQ (guardDepth (text), treeDepth (*element)) << text;
+    }
+
+    EXPECT_GT (parsed, 1000); // the comparison ran on enough texts to mean something
+}
