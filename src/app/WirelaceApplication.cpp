@@ -40,7 +40,7 @@ void WirelaceApplication::initialise (const juce::String& /*commandLine*/)
 {
     appProperties.setStorageParameters (createSettingsOptions (getApplicationName()));
 
-    logger = createLogger (juce::FileLogger::getSystemLogFileFolder(),
+    logger = createLogger (getLogRoot(),
                            getApplicationName() + " Version: " + getApplicationVersion());
     juce::Logger::setCurrentLogger (logger.get());
 
@@ -92,7 +92,33 @@ juce::PropertiesFile::Options WirelaceApplication::createSettingsOptions (const 
     options.commonToAllUsers = false;
     options.ignoreCaseOfKeyNames = true;
     options.storageFormat = juce::PropertiesFile::storeAsXML;
+
+   #if JUCE_LINUX || JUCE_BSD
+    // JUCE would put the folder straight into the home folder; the settings belong with the log
+    // in the user's configuration folder. An absolute folder name is taken as it is.
+    options.folderName = getUserConfigFolder().getChildFile (applicationName).getFullPathName();
+   #endif
+
     return options;
+}
+
+juce::File WirelaceApplication::getUserConfigFolder()
+{
+    const auto xdgConfigHome = juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {});
+
+    if (juce::File::isAbsolutePath (xdgConfigHome))
+        return juce::File (xdgConfigHome);
+
+    return juce::File ("~/.config");
+}
+
+juce::File WirelaceApplication::getLogRoot()
+{
+   #if JUCE_LINUX || JUCE_BSD
+    return getUserConfigFolder();
+   #else
+    return juce::FileLogger::getSystemLogFileFolder();
+   #endif
 }
 
 std::unique_ptr<juce::FileLogger> WirelaceApplication::createLogger (const juce::File& logRoot, const juce::String& welcome)

@@ -40,6 +40,16 @@ public:
     static juce::PropertiesFile::Options createSettingsOptions (const juce::String& applicationName);
 
     /**
+        The folder under which the log's "Wirelace" folder lies. On Linux this is the user's
+        configuration folder: $XDG_CONFIG_HOME when it names an absolute path, else ~/.config;
+        elsewhere it is JUCE's system log folder.
+    */
+    static juce::File getLogRoot();
+
+    /** On Linux the user's configuration folder ($XDG_CONFIG_HOME when absolute, else ~/.config). */
+    static juce::File getUserConfigFolder();
+
+    /**
         Opens the log file "Wirelace.txt" in the folder "Wirelace" under logRoot through JUCE's
         default application logger: the file is first cut to its last 131072 bytes (from the first
         line break after the cut point) and then gets the header with the given welcome line.

@@ -207,7 +207,7 @@ TEST (ApplicationSettings, OptionsAreXmlWithCaseInsensitiveKeysInTheProductFolde
     const auto options = WirelaceApplication::createSettingsOptions ("Wirelace");
 
     EXPECT_EQ (options.applicationName, "Wirelace");
-    EXPECT_EQ (options.folderName, "Wirelace");
+    EXPECT_EQ (options.folderName, WirelaceApplication::getUserConfigFolder().getChildFile ("Wirelace").getFullPathName());
     EXPECT_EQ (options.filenameSuffix, "settings");
     EXPECT_EQ (options.osxLibrarySubFolder, "Application Support");
     EXPECT_FALSE (options.commonToAllUsers);
@@ -215,8 +215,8 @@ TEST (ApplicationSettings, OptionsAreXmlWithCaseInsensitiveKeysInTheProductFolde
     EXPECT_EQ (options.storageFormat, juce::PropertiesFile::storeAsXML);
     EXPECT_EQ (options.millisecondsBeforeSaving, 3000);
 
-    // JUCE's choice on Linux: the folder named after the product in the home folder.
-    EXPECT_EQ (options.getDefaultFile(), juce::File ("~/Wirelace/Wirelace.settings"));
+    // On Linux the settings sit beside the log, in the user's configuration folder.
+    EXPECT_EQ (options.getDefaultFile(), WirelaceApplication::getUserConfigFolder().getChildFile ("Wirelace/Wirelace.settings"));
 
     // Keys are found whatever their case, and the file is JUCE's XML properties file.
     TestHelpers::TemporaryFolder folder;
@@ -376,4 +376,31 @@ TEST (ApplicationShell, InitialiseMakesServicesAndCentredWindowAndShutdownTakesT
 
     app.reset();
     EXPECT_EQ (juce::JUCEApplicationBase::getInstance(), nullptr);
+}
+
+//==============================================================================
+TEST (ApplicationSettings, LogAndSettingsFollowXdgConfigHomeWhenItIsAnAbsolutePath)
+{
+    const auto previous = juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {});
+    TestHelpers::TemporaryFolder folder;
+
+    setenv ("XDG_CONFIG_HOME", folder.getFolder().getFullPathName().toRawUTF8(), 1);
+    EXPECT_EQ (WirelaceApplication::getUserConfigFolder(), folder.getFolder());
+    EXPECT_EQ (WirelaceApplication::getLogRoot(), folder.getFolder());
+    EXPECT_EQ (WirelaceApplication::createSettingsOptions ("Wirelace").getDefaultFile(),
+               folder.getChildFile ("Wirelace/Wirelace.settings"));
+
+    // A relative or empty value is not a place to write to: the default folder is used instead.
+    for (auto* value : { "relative/config", "" })
+    {
+        setenv ("XDG_CONFIG_HOME", value, 1);
+        EXPECT_EQ (WirelaceApplication::getUserConfigFolder(), juce::File ("~/.config")) << value;
+        EXPECT_EQ (WirelaceApplication::createSettingsOptions ("Wirelace").getDefaultFile(),
+                   juce::File ("~/.config/Wirelace/Wirelace.settings")) << value;
+    }
+
+    if (previous.isEmpty())
+        unsetenv ("XDG_CONFIG_HOME");
+    else
+        setenv ("XDG_CONFIG_HOME", previous.toRawUTF8(), 1);
 }

@@ -35,7 +35,8 @@ namespace
             }
 
             environment.add ("HOME=" + home.getFullPathName());
-            environment.add ("XDG_CONFIG_HOME=" + home.getChildFile (".config").getFullPathName());
+            // A configuration folder other than ~/.config, so that the tests see it honoured.
+            environment.add ("XDG_CONFIG_HOME=" + home.getChildFile ("xdg-config").getFullPathName());
 
             std::vector<std::string> storage;
 
@@ -216,8 +217,9 @@ TEST (EndToEnd, RealAppOpensItsWindowLogsItsStartAndQuitsWithCtrlQ)
     EXPECT_NEAR (geometry["X"].getIntValue(), (screen.getWidth() - 1100) / 2, 1);
     EXPECT_NEAR (geometry["Y"].getIntValue(), (screen.getHeight() - 700) / 2, 1);
 
-    // The log lives in .config/Wirelace under the home folder and begins with the header and the system information.
-    const auto log = home.getChildFile (".config").getChildFile ("Wirelace").getChildFile ("Wirelace.txt");
+    // The log lives in Wirelace under $XDG_CONFIG_HOME and begins with the header and the system information.
+    EXPECT_FALSE (home.getChildFile (".config/Wirelace/Wirelace.txt").exists());
+    const auto log = home.getChildFile ("xdg-config").getChildFile ("Wirelace").getChildFile ("Wirelace.txt");
     ASSERT_TRUE (log.existsAsFile());
     const auto text = log.loadFileAsString();
     const auto header = "\r\n" + juce::String::repeatedString ("*", 58) + "\r\nWirelace Version: 0.8.62\r\nLog started: ";
@@ -248,7 +250,7 @@ TEST (EndToEnd, SecondInstanceRunsBesideTheFirstAndAppendsItsOwnHeader)
     EXPECT_NE (firstWindow, secondWindow);
     EXPECT_FALSE (first.hasExited());
 
-    const auto text = home.getChildFile (".config/Wirelace/Wirelace.txt").loadFileAsString();
+    const auto text = home.getChildFile ("xdg-config/Wirelace/Wirelace.txt").loadFileAsString();
     EXPECT_EQ (countOccurrences (text, "\r\nWirelace Version: 0.8.62\r\nLog started: "), 2);
     EXPECT_EQ (countOccurrences (text, "\r\nTime and date: "), 2);
 

@@ -118,7 +118,7 @@ namespace
 
     /**
         A private, empty HOME for this test process, deleted at the end: the user settings file
-        (~/Wirelace) and the log (~/.config/Wirelace) of the tests then never touch the real ones,
+        and the log (both in ~/.config/Wirelace) of the tests then never touch the real ones,
         and test processes that ctest runs side by side never share them.
     */
     class OwnHome
@@ -132,6 +132,7 @@ namespace
             {
                 folder = pattern;
                 setenv ("HOME", pattern, 1);
+                unsetenv ("XDG_CONFIG_HOME");
             }
         }
 
