@@ -1,17 +1,26 @@
 #include "app/MainViewComponent.h"
 
 #include "app/BugReporterComponent.h"
+#include "app/CommandIds.h"
 #include "app/EditorViewComponent.h"
+#include "app/MultiSelectionComponent.h"
+#include "app/PanelDrawing.h"
+#include "model/ControlCatalogue.h"
+#include "model/ControllerDocument.h"
+#include "model/InputMapping.h"
+#include "model/OutputMapping.h"
+#include "panels/ControllerInfoComponent.h"
+#include "panels/InputMappingComponent.h"
+#include "panels/OutputMappingComponent.h"
 #include "resources/Resources.h"
-
-#if __has_include("model/ControllerDocument.h")
- #include "model/ControllerDocument.h"
-#else
-class ControllerDocument {}; // until the document class is in the tree
-#endif
 
 namespace
 {
+    // Element names of the document, each made once, on first use.
+    const juce::Identifier& mappingType()        { static const juce::Identifier id ("mapping"); return id; }
+    const juce::Identifier& inputMappingsType()  { static const juce::Identifier id ("input-mappings"); return id; }
+    const juce::Identifier& outputMappingsType() { static const juce::Identifier id ("output-mappings"); return id; }
+
     juce::Image loadEmbeddedImage (const juce::String& fileName)
     {
         int size = 0;
@@ -26,9 +35,60 @@ MappingSorter::MappingSorter (int columnIdToSortBy, bool forwards) noexcept
 {
 }
 
-int MappingSorter::compareElements (juce::ValueTree*, juce::ValueTree*) const
+namespace
 {
-    return 0;
+    /** A short-lived view on a row: an output view for kind 0, an input view otherwise. */
+    std::unique_ptr<Mapping> makeSortView (const juce::ValueTree& tree)
+    {
+        if (Mapping::getKind (tree) == 0)
+            return std::make_unique<OutputMapping> (tree);
+
+        return std::make_unique<InputMapping> (tree);
+    }
+
+    juce::String getTextKey (const Mapping& view, int columnId)
+    {
+        switch (columnId)
+        {
+            case 1: return view.getAlias();
+            case 7: return controlCatalogue->getTitle (view.getAlias());
+            case 3: return controlCatalogue->getType (view.getAlias());
+            case 4:
+                if (auto* output = dynamic_cast<const OutputMapping*> (&view))
+                    return output->getControlValue();
+                return static_cast<const InputMapping&> (view).getPreset();
+            case 5: return view.getDescription();
+            default: return {};
+        }
+    }
+
+    template <typename Key>
+    int compareKeys (const Key& a, const Key& b)
+    {
+        if (a < b)
+            return -1;
+        if (b < a)
+            return 1;
+        return 0;
+    }
+}
+
+int MappingSorter::compareElements (juce::ValueTree* a, juce::ValueTree* b) const
+{
+    if (columnId == 2)
+    {
+        const bool aIsInput = Mapping::getKind (*a) != 0;
+        const bool bIsInput = Mapping::getKind (*b) != 0;
+        return compareKeys (aIsInput ? 0 : 1, bIsInput ? 0 : 1) * direction;
+    }
+
+    const auto viewA = makeSortView (*a);
+    const auto viewB = makeSortView (*b);
+
+    if (columnId == 6)
+        return compareKeys (viewA->getModifier(), viewB->getModifier()) * direction;
+
+    return compareKeys (getTextKey (*viewA, columnId), getTextKey (*viewB, columnId)) * direction;
 }
 
 //==============================================================================
@@ -96,6 +156,8 @@ MainViewComponent::MainViewComponent()
     logo = loadEmbeddedImage ("logo.png");
     ioFilter = 1;
     groupFilter = "all";
+
+    document = std::make_unique<ControllerDocument>();
 
     editorView->setVisible (false);
     cloudButton->setVisible (false);
@@ -169,7 +231,56 @@ void MainViewComponent::setUpImageButton (juce::ImageButton& button, const juce:
 void MainViewComponent::updateMappingList()
 {
     rows.clear();
+
+    const auto mappings = document->getMappings();
+    juce::StringArray groupTitles ("all");
+
+    const auto collect = [&] (const juce::Identifier& listName, bool isInput)
+    {
+        const auto list = mappings.getChildWithName (listName);
+
+        for (const auto& child : list)
+        {
+            if (! child.hasType (mappingType()))
+                continue;
+
+            const juce::String alias = isInput ? InputMapping (child).getAlias()
+                                               : OutputMapping (child).getAlias();
+            const auto group = controlCatalogue->getGroupTitle (alias);
+
+            if (! groupTitles.contains (group))
+                groupTitles.add (group);
+
+            if (groupFilter == "all" || group == groupFilter)
+                rows.add (new juce::ValueTree (child));
+        }
+    };
+
+    if (ioFilter == 1 || ioFilter == 2)
+        collect (inputMappingsType(), true);
+
+    if (ioFilter == 1 || ioFilter == 3)
+        collect (outputMappingsType(), false);
+
+    MappingSorter sorter (sortColumnId, sortForwards);
+    rows.sort (sorter, false);
+
+    const auto previousGroup = groupFilterCombo->getText();
+    groupFilterCombo->clear (juce::sendNotification);
+
+    for (int i = 0; i < groupTitles.size(); ++i)
+    {
+        groupFilterCombo->addItem (groupTitles[i], i + 1);
+
+        if (groupTitles[i] == previousGroup)
+            groupFilterCombo->setSelectedId (i + 1, juce::dontSendNotification);
+    }
+
+    if (groupFilterCombo->getSelectedId() == 0)
+        groupFilterCombo->setSelectedId (1, juce::dontSendNotification);
+
     numRows = rows.size();
+
     table->deselectAllRows();
     table->updateContent();
     table->repaint();
@@ -177,17 +288,48 @@ void MainViewComponent::updateMappingList()
 
 void MainViewComponent::showControllerInfo()
 {
+    table->deselectAllRows();
+
+    auto* panel = new ControllerInfoComponent();
+    setRightPanel (panel);
+    panel->setDocument (document.get());
+    resized();
 }
 
-void MainViewComponent::selectMappingRow (const juce::ValueTree&)
+void MainViewComponent::selectMappingRow (const juce::ValueTree& mapping)
 {
+    int rowToSelect = -1;
+
+    {
+        const juce::ScopedLock lock (rows.getLock());
+
+        for (int i = 0; i < rows.size(); ++i)
+        {
+            if (rows.getUnchecked (i)->isEquivalentTo (mapping))
+            {
+                rowToSelect = i;
+                break;
+            }
+        }
+    }
+
+    if (rowToSelect < 0)
+        return;
+
+    table->deselectAllRows();
+    table->selectRow (rowToSelect, false, true);
 }
 
 juce::ValueTree MainViewComponent::getRowTree (int rowNumber) const
 {
+    if (rowNumber < 0 || rowNumber >= numRows)
+        return {};
+
     const juce::ScopedLock lock (rows.getLock());
+
     if (auto* tree = rows[rowNumber])
         return *tree;
+
     return {};
 }
 
@@ -195,15 +337,16 @@ void MainViewComponent::setRightPanel (juce::Component* newPanel)
 {
     if (rightPanel != nullptr)
         removeChildComponent (rightPanel.get());
+
     rightPanel.reset (newPanel);
     addAndMakeVisible (rightPanel.get());
-    resized();
 }
 
 //==============================================================================
 void MainViewComponent::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xffffffff));
+    PanelDrawing::drawTitleHeader (g, getWidth(), logo);
 }
 
 void MainViewComponent::resized()
@@ -231,16 +374,113 @@ int MainViewComponent::getNumRows()
     return numRows;
 }
 
-void MainViewComponent::paintRowBackground (juce::Graphics&, int, int, int, bool)
+void MainViewComponent::paintRowBackground (juce::Graphics& g, int rowNumber, int width, int height, bool rowIsSelected)
 {
+    PanelDrawing::drawTableRowBackground (g, rowNumber, width, height, rowIsSelected);
 }
 
-void MainViewComponent::paintCell (juce::Graphics&, int, int, int, int, bool)
+void MainViewComponent::paintCell (juce::Graphics& g, int rowNumber, int columnId, int width, int height, bool rowIsSelected)
 {
+    // Rows at or beyond numRows (the table may ask for them) have no element: nothing to draw.
+    const auto tree = getRowTree (rowNumber);
+
+    g.setColour (rowIsSelected ? juce::Colour (0xffffffff) : juce::Colour (0xff000000));
+
+    std::unique_ptr<Mapping> view;
+    const int kind = Mapping::getKind (tree);
+
+    if (kind == 0)
+        view = std::make_unique<OutputMapping> (tree);
+    else if (kind == 1)
+        view = std::make_unique<InputMapping> (tree);
+    else
+        return;
+
+    const auto alias = view->getAlias();
+
+    if (! controlCatalogue->isKnownAlias (alias))
+        g.setColour (PanelDrawing::Colours::unknownAliasText);
+
+    juce::String text;
+
+    switch (columnId)
+    {
+        case 1: text = alias; break;
+        case 7: text = controlCatalogue->getTitle (alias); break;
+        case 3: text = controlCatalogue->getType (alias); break;
+        case 5: text = view->getDescription(); break;
+
+        case 2:
+        {
+            const auto& icon = kind == 1 ? inputIcon : outputIcon;
+            g.drawImageAt (icon, (width - 16) / 2, (height - 16) / 2);
+            break;
+        }
+
+        case 4:
+            text = kind == 1 ? static_cast<InputMapping&> (*view).getPreset()
+                             : static_cast<OutputMapping&> (*view).getControlValue();
+            break;
+
+        case 6:
+            if (kind == 1)
+            {
+                const int modifier = view->getModifier();
+                if (modifier >= 0)
+                    text = juce::String (modifier);
+            }
+            else
+            {
+                text = static_cast<OutputMapping&> (*view).getModifiers();
+            }
+            break;
+
+        default:
+            break;
+    }
+
+    if (text.isNotEmpty())
+        g.drawText (text, 2, 0, width - 4, height, juce::Justification::centredLeft, true);
+
+    PanelDrawing::drawCellSeparator (g, width, height);
 }
 
-void MainViewComponent::selectedRowsChanged (int)
+void MainViewComponent::selectedRowsChanged (int lastRowSelected)
 {
+    if (table->getSelectedRows().size() >= 2)
+    {
+        setRightPanel (new MultiSelectionComponent());
+        resized();
+        return;
+    }
+
+    if (lastRowSelected == -1)
+    {
+        showControllerInfo();
+        return;
+    }
+
+    const auto tree = getRowTree (lastRowSelected);
+    const int kind = Mapping::getKind (tree);
+
+    if (kind == 1)
+    {
+        auto* panel = new InputMappingComponent();
+        panel->setInputMapping (new InputMapping (tree)); // the panel owns the view
+        setRightPanel (panel);
+    }
+    else if (kind == 0)
+    {
+        auto* panel = new OutputMappingComponent();
+        panel->setMapping (new OutputMapping (tree)); // the panel owns the view
+        setRightPanel (panel);
+    }
+    else
+    {
+        return;
+    }
+
+    resized();
 }
 
 void MainViewComponent::sortOrderChanged (int newSortColumnId, bool isForwards)
@@ -250,10 +490,38 @@ void MainViewComponent::sortOrderChanged (int newSortColumnId, bool isForwards)
     updateMappingList();
 }
 
-void MainViewComponent::buttonClicked (juce::Button*)
+//==============================================================================
+void MainViewComponent::buttonClicked (juce::Button* button)
 {
+    if (commandManager == nullptr)
+        return;
+
+    if (button == addInputButton.get())
+        commandManager->invokeDirectly (CommandIds::addInput, true);
+    else if (button == addOutputButton.get())
+        commandManager->invokeDirectly (CommandIds::addOutput, true);
+    else if (button == editControllerInfoButton.get())
+        commandManager->invokeDirectly (CommandIds::editControllerInfo, true);
+    else if (button == bugReportButton.get())
+        commandManager->invokeDirectly (CommandIds::bugReporter, false);
 }
 
-void MainViewComponent::comboBoxChanged (juce::ComboBox*)
+void MainViewComponent::comboBoxChanged (juce::ComboBox* comboBox)
 {
+    if (comboBox == groupFilterCombo.get())
+    {
+        if (groupFilterCombo->getText() != groupFilter)
+        {
+            groupFilter = groupFilterCombo->getText();
+            updateMappingList();
+        }
+    }
+    else if (comboBox == ioFilterCombo.get())
+    {
+        if (ioFilterCombo->getSelectedId() != ioFilter)
+        {
+            ioFilter = ioFilterCombo->getSelectedId();
+            updateMappingList();
+        }
+    }
 }

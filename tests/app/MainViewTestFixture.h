@@ -1,0 +1,203 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "app/EditorViewComponent.h"
+#include "app/MainViewComponent.h"
+#include "app/BugReporterComponent.h"
+#include "app/WirelaceApplication.h"
+#include "model/ControlCatalogue.h"
+#include "model/ControllerDocument.h"
+#include "support/TestHelpers.h"
+
+/** Reaches the main view's members for the tests (the main view names it as a friend). */
+struct MainViewInspector
+{
+    explicit MainViewInspector (MainViewComponent& v) : view (v) {}
+
+    ControllerDocument& document() const { return *view.document; }
+    juce::OwnedArray<juce::ValueTree, juce::CriticalSection>& rows() const { return view.rows; }
+    int numRows() const { return view.numRows; }
+    int ioFilter() const { return view.ioFilter; }
+    juce::String groupFilter() const { return view.groupFilter; }
+    int sortColumnId() const { return view.sortColumnId; }
+    bool sortForwards() const { return view.sortForwards; }
+    juce::TableListBox& table() const { return *view.table; }
+    juce::ComboBox& groupFilterCombo() const { return *view.groupFilterCombo; }
+    juce::ComboBox& ioFilterCombo() const { return *view.ioFilterCombo; }
+    juce::ImageButton& addInputButton() const { return *view.addInputButton; }
+    juce::ImageButton& addOutputButton() const { return *view.addOutputButton; }
+    juce::ImageButton& editControllerInfoButton() const { return *view.editControllerInfoButton; }
+    juce::ImageButton& shareButton() const { return *view.shareButton; }
+    juce::ImageButton& cloudButton() const { return *view.cloudButton; }
+    juce::TextButton& bugReportButton() const { return *view.bugReportButton; }
+    juce::Component* rightPanel() const { return view.rightPanel.get(); }
+    BugReporterComponent& bugReporter() const { return *view.bugReporter; }
+    EditorViewComponent& editorView() const { return *view.editorView; }
+    const juce::Image& logo() const { return view.logo; }
+    const juce::Image& inputIcon() const { return view.inputIcon; }
+    const juce::Image& outputIcon() const { return view.outputIcon; }
+    juce::RecentlyOpenedFilesList& recentFiles() const { return view.recentFiles; }
+    juce::PropertiesFile* settings() const { return view.settings; }
+    WirelaceApplication::MainWindow* mainWindow() const { return view.mainWindow; }
+
+    /** The element of a table row (an invalid tree outside the rows). */
+    juce::ValueTree row (int index) const
+    {
+        const juce::ScopedLock lock (view.rows.getLock());
+        auto* tree = view.rows[index];
+        return tree != nullptr ? *tree : juce::ValueTree();
+    }
+
+    /** The table index of the row holding exactly this element, or -1. */
+    int indexOf (const juce::ValueTree& element) const
+    {
+        for (int i = 0; i < view.rows.size(); ++i)
+            if (*view.rows[i] == element)
+                return i;
+
+        return -1;
+    }
+
+    MainViewComponent& view;
+};
+
+/** Builds "mapping" elements and small documents for the main view's tests. */
+namespace MainViewTestData
+{
+    /** An input mapping: one event, the control alias, and optionally a preset name and a
+        modifier (the event's "modifiers" text, whose last character is the number). */
+    inline juce::ValueTree makeInput (const juce::String& alias, int channel = 1, int parameter = 1,
+                                      const juce::String& type = "CC", const juce::String& preset = {},
+                                      const juce::String& modifiers = {})
+    {
+        juce::ValueTree mapping ("mapping");
+        juce::ValueTree events ("events");
+        juce::ValueTree midi ("midi");
+        midi.setProperty ("type", type, nullptr);
+        midi.setProperty ("parameter", "0x" + juce::String::toHexString (parameter), nullptr);
+        midi.setProperty ("channel", "0x" + juce::String::toHexString (channel), nullptr);
+
+        if (modifiers.isNotEmpty())
+            midi.setProperty ("modifiers", modifiers, nullptr);
+
+        events.appendChild (midi, nullptr);
+        mapping.appendChild (events, nullptr);
+
+        juce::ValueTree controls ("controls");
+        juce::ValueTree control ("control");
+        control.setProperty ("alias", alias, nullptr);
+        controls.appendChild (control, nullptr);
+        mapping.appendChild (controls, nullptr);
+
+        if (preset.isNotEmpty())
+        {
+            juce::ValueTree presetTree ("preset");
+            presetTree.setProperty ("name", preset, nullptr);
+            presetTree.appendChild (juce::ValueTree ("parameters"), nullptr);
+            mapping.appendChild (presetTree, nullptr);
+        }
+
+        return mapping;
+    }
+
+    /** An output mapping: the control with its value (and modifier list), then messages. */
+    inline juce::ValueTree makeOutput (const juce::String& alias, const juce::String& controlValue = "true",
+                                       const juce::String& modifiers = {}, int channel = 1, int parameter = 1,
+                                       const juce::String& value = "0x7f", const juce::String& type = "CC")
+    {
+        juce::ValueTree mapping ("mapping");
+        juce::ValueTree control ("control");
+        control.setProperty ("alias", alias, nullptr);
+        control.setProperty ("value", controlValue, nullptr);
+
+        if (modifiers.isNotEmpty())
+            control.setProperty ("modifiers", modifiers, nullptr);
+
+        mapping.appendChild (control, nullptr);
+
+        juce::ValueTree midi ("midi");
+        midi.setProperty ("type", type, nullptr);
+        midi.setProperty ("parameter", "0x" + juce::String::toHexString (parameter), nullptr);
+        midi.setProperty ("channel", "0x" + juce::String::toHexString (channel), nullptr);
+
+        if (value.isNotEmpty())
+            midi.setProperty ("value", value, nullptr);
+
+        mapping.appendChild (midi, nullptr);
+        return mapping;
+    }
+
+    inline juce::ValueTree inputList (ControllerDocument& document)
+    {
+        return document.getMappings().getChildWithName ("input-mappings");
+    }
+
+    inline juce::ValueTree outputList (ControllerDocument& document)
+    {
+        return document.getMappings().getChildWithName ("output-mappings");
+    }
+
+    /** Appends an element to the document's input list and returns it. */
+    inline juce::ValueTree addInput (ControllerDocument& document, const juce::ValueTree& mapping)
+    {
+        inputList (document).appendChild (mapping, nullptr);
+        return mapping;
+    }
+
+    /** Appends an element to the document's output list and returns it. */
+    inline juce::ValueTree addOutput (ControllerDocument& document, const juce::ValueTree& mapping)
+    {
+        outputList (document).appendChild (mapping, nullptr);
+        return mapping;
+    }
+}
+
+/**
+    Makes the process-wide catalogue and settings that the main view needs, and one main view
+    of the main window's size per test.
+*/
+class MainViewFixture : public ::testing::Test
+{
+public:
+    static void SetUpTestSuite()
+    {
+        if (controlCatalogue == nullptr)
+        {
+            controlCatalogue = std::make_unique<ControlCatalogue>();
+            controlCatalogue->load();
+        }
+
+        if (appProperties.getStorageParameters().applicationName.isEmpty())
+        {
+            static TestHelpers::TemporaryFolder settingsFolder;
+            juce::PropertiesFile::Options options;
+            options.applicationName = "Wirelace";
+            options.filenameSuffix = "settings";
+            options.folderName = settingsFolder.getFolder().getFullPathName();
+            options.osxLibrarySubFolder = "Application Support";
+            options.ignoreCaseOfKeyNames = true;
+            appProperties.setStorageParameters (options);
+        }
+    }
+
+protected:
+    void SetUp() override
+    {
+        view = std::make_unique<MainViewComponent>();
+        view->setSize (1100, 700);
+    }
+
+    void TearDown() override
+    {
+        view.reset();
+        TestHelpers::pumpMessages (10);
+    }
+
+    MainViewInspector inspect() const { return MainViewInspector (*view); }
+    ControllerDocument& document() const { return inspect().document(); }
+
+    std::unique_ptr<MainViewComponent> view;
+};
