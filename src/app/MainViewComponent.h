@@ -64,10 +64,28 @@ public:
 
     //==============================================================================
     // Commands, menus and files
+    /** Stores the window whose title names the document last opened. */
     void setMainWindow (WirelaceApplication::MainWindow* window);
+
+    /** Asks whether to save the unsaved changes (Save runs the save road); true only for Cancel. */
     bool askToSaveChanges();
+
+    /** Asks for a file, saves the document there and puts it at the head of the recent files. */
     void saveAs();
+
+    /** Asks for a ".mappings" file and opens it; an accepted file joins the recent files. */
     void openFile();
+
+private:
+    void createNewDocument();
+    void saveDocument();
+    void openDocument();
+    void openRecentFile (int index);
+    void toggleBugReporter();
+    void showDocumentNameInTitle();
+    void showLoadedDocument();
+
+public:
 
     //==============================================================================
     // Adding, deriving, clipboard and deletion
