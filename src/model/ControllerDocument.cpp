@@ -1,7 +1,6 @@
 #include "model/ControllerDocument.h"
 
 #include <cstring>
-#include <limits>
 
 #include "model/XmlGuard.h"
 #include "resources/Resources.h"
@@ -44,6 +43,10 @@ namespace
     }
 
     const char* const defaultName = "unnamed.mappings";
+
+    /** Mapping files hold kilobytes; a file past this size is refused before it is read, as
+        its parsed tree alone would take several times as much memory. */
+    constexpr juce::int64 maxFileSize = 256 * 1024 * 1024;
     const char* const defaultIconFile = "default_icon.png";
 
     /** How the file is written: the XML declaration with "UTF-8", lines wrapped after 60
@@ -219,9 +222,9 @@ bool ControllerDocument::loadFrom (const juce::File& file)
     if (! file.existsAsFile())
         return false;
 
-    if (file.getSize() > (juce::int64) std::numeric_limits<int>::max())
+    if (file.getSize() > maxFileSize)
     {
-        lastError = "The file is too large";
+        lastError = "The file is too large to be a mappings file (more than 256 MB)";
         return false;
     }
 

@@ -18,7 +18,7 @@ namespace
         static const juce::uint32 legalChars[] = { 0, 0x7ff6000, 0x87fffffe, 0x7fffffe, 0 };
 
         if ((int) c < (int) juce::numElementsInArray (legalChars) * 32)
-            return (legalChars[c >> 5] & (juce::uint32) (1 << (c & 31))) != 0;
+            return (legalChars[c >> 5] & (1u << (c & 31))) != 0;
 
         return juce::CharacterFunctions::isLetterOrDigit (c) || c == '_' || c == '-' || c == ':' || c == '.';
     }

@@ -367,6 +367,16 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
     auto deep = "<main><version/><controller kind=\"midi\">" + juce::String::repeatedString ("<a>", 100000)
               + juce::String::repeatedString ("</a>", 100000) + "</controller></main>";
 
+    // Larger than any mappings file can sensibly be: refused before it is read (the file is
+    // sparse, so it costs no disk space).
+    auto huge = folder.getChildFile ("huge.mappings");
+    {
+        juce::FileOutputStream out (huge);
+        ASSERT_TRUE (out.openedOk());
+        ASSERT_TRUE (out.setPosition (257 * 1024 * 1024));
+        out << "<main/>";
+    }
+
     auto directory = folder.getChildFile ("a folder.mappings");
     ASSERT_TRUE (directory.createDirectory());
 
@@ -389,6 +399,7 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
         { "no version", writeText ("noversion.mappings", good.replace ("<version major=\"1\" minor=\"0\"/>", "")), nullptr },
         { "invalid UTF-8", writeBytes ("utf8.mappings", invalidUtf8Bytes.getData(), invalidUtf8Bytes.getSize()), "UTF-8" },
         { "deep nesting", writeText ("deep.mappings", deep), "too deep" },
+        { "huge file", huge, "too large" },
     };
 
     for (auto& c : cases)
@@ -455,8 +466,15 @@ TEST (ControllerDocumentFile, FiftyMegabyteFileOfMappingsLoads)
     ASSERT_TRUE (document.loadFrom (file)) << document.getLastError();
     auto elapsed = juce::Time::getMillisecondCounterHiRes() - start;
 
+    // The nesting check's share of it
+    auto text = file.loadFileAsString();
+    start = juce::Time::getMillisecondCounterHiRes();
+    EXPECT_FALSE (XmlGuard::isNestedDeeperThan (text, XmlGuard::maxNestingDepth));
+    auto walk = juce::Time::getMillisecondCounterHiRes() - start;
+
     std::cout << "[ timing   ] loading " << file.getSize() << " bytes (" << inputs << " input and " << outputs
-              << " output mappings) took " << juce::roundToInt (elapsed) << " ms" << std::endl;
+              << " output mappings) took " << juce::roundToInt (elapsed) << " ms, of which the nesting check "
+              << juce::roundToInt (walk) << " ms" << std::endl;
     ::testing::Test::RecordProperty ("loadMilliseconds", juce::roundToInt (elapsed));
 
     EXPECT_EQ (countOf (document, "input-mappings"), inputs);
