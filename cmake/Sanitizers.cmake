@@ -24,3 +24,21 @@ add_compile_options(
     -O1)
 
 add_link_options(${WIRELACE_SANITIZER_FLAGS})
+
+# JUCE loads Xlib and its extensions with dlopen when the GUI starts and unloads them with
+# dlclose when it shuts down. Memory that Xlib keeps for the whole process (its thread locks,
+# per-display and locale caches) is referenced only from the libraries' own globals, so once
+# they are unmapped LeakSanitizer's check at exit sees it as leaked, with stacks in an
+# "<unknown module>" that no suppression can name. Linking the executables against the same
+# libraries keeps them loaded until the process ends, so that memory stays reachable and real
+# leaks still show.
+foreach(library libX11.so.6 libXext.so.6 libXcursor.so.1 libXinerama.so.1 libXrandr.so.2 libXrender.so.1 libXss.so.1)
+    find_library(WIRELACE_RESIDENT_${library} NAMES ${library})
+    if(WIRELACE_RESIDENT_${library})
+        list(APPEND WIRELACE_RESIDENT_LIBRARIES "${WIRELACE_RESIDENT_${library}}")
+    endif()
+endforeach()
+
+if(WIRELACE_RESIDENT_LIBRARIES)
+    add_link_options("LINKER:--push-state,--no-as-needed" ${WIRELACE_RESIDENT_LIBRARIES} "LINKER:--pop-state")
+endif()

@@ -76,9 +76,10 @@ then
 fi
 
 #-------------------------------------------------------------------------------
-# 3. Fuzzing: each target for FUZZ_SECONDS, starting from its seed corpus in
-#    fuzz/corpus/<target>/; new inputs go to build-sanitized/fuzz-corpus/<target>/,
-#    findings to build-sanitized/fuzz-artifacts/.
+# 3. Fuzzing: each target for FUZZ_SECONDS, starting from its seeds in fuzz/corpus/<target>/
+#    and tests/data/, and from what earlier runs found; new inputs go to
+#    build-sanitized/fuzz-corpus/<target>/, findings to build-sanitized/fuzz-artifacts/.
+#    See fuzz/README.md.
 fuzz_target()
 {
     local target="$1"
@@ -90,6 +91,8 @@ fuzz_target()
 
     mkdir -p "$corpus" "$artifacts"
     [ -d "$WIRELACE_ROOT/fuzz/corpus/$target" ] && seeds+=("$WIRELACE_ROOT/fuzz/corpus/$target")
+    # The files the tests read are seeds for every target too.
+    [ -n "$(ls -A "$WIRELACE_ROOT/tests/data" 2>/dev/null)" ] && seeds+=("$WIRELACE_ROOT/tests/data")
 
     # The outer timeout only guards against a hang outside the inputs (start-up, exit).
     if timeout --kill-after=10 $((FUZZ_SECONDS + 180)) "${XVFB[@]}" "$binary" \
