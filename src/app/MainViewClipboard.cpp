@@ -10,9 +10,6 @@
 #include "model/OutputMapping.h"
 #include "model/XmlGuard.h"
 
-#include <cstring>
-#include <vector>
-
 namespace
 {
     enum ContextMenuItems
@@ -33,119 +30,6 @@ namespace
     const juce::Identifier& inputMappingsType()  { static const juce::Identifier id ("input-mappings"); return id; }
     const juce::Identifier& outputMappingsType() { static const juce::Identifier id ("output-mappings"); return id; }
     const juce::Identifier& clipboardType()      { static const juce::Identifier id ("clipboard"); return id; }
-
-    /** Moves p past the next occurrence of the terminator; false when there is none. */
-    bool skipPast (juce::String::CharPointerType& p, const char* terminator)
-    {
-        const int index = p.indexOf (juce::CharPointer_ASCII (terminator));
-
-        if (index < 0)
-            return false;
-
-        p += index + (int) strlen (terminator);
-        return true;
-    }
-
-    bool startsWith (juce::String::CharPointerType p, const char* prefix)
-    {
-        return p.compareUpTo (juce::CharPointer_ASCII (prefix), (int) strlen (prefix)) == 0;
-    }
-
-    /**
-        True when every closing tag of the text names the element it closes and every element
-        is closed. juce::XmlDocument closes the open element at any closing tag, whatever name
-        it carries, so "<midi ...></MIDI>" would parse; pasted text must be well formed here.
-        Comments, CDATA sections, processing instructions and quoted attribute values are
-        stepped over as the parser steps over them.
-    */
-    bool closingTagsMatch (const juce::String& text)
-    {
-        std::vector<juce::String> openElements;
-        auto p = text.getCharPointer();
-
-        while (! p.isEmpty())
-        {
-            if (p.getAndAdvance() != '<')
-                continue;
-
-            if (startsWith (p, "!--"))
-            {
-                if (! skipPast (p, "-->"))
-                    return false;
-            }
-            else if (startsWith (p, "![CDATA["))
-            {
-                if (! skipPast (p, "]]>"))
-                    return false;
-            }
-            else if (*p == '?')
-            {
-                if (! skipPast (p, "?>"))
-                    return false;
-            }
-            else if (*p == '!')
-            {
-                if (! skipPast (p, ">"))
-                    return false;
-            }
-            else
-            {
-                const bool isClosingTag = *p == '/';
-
-                if (isClosingTag)
-                    ++p;
-
-                const auto nameStart = p;
-
-                while (! p.isEmpty() && ! p.isWhitespace() && *p != '>' && *p != '/')
-                    ++p;
-
-                const juce::String name (nameStart, p);
-                bool selfClosing = false;
-                juce::juce_wchar quote = 0;
-
-                for (;;)
-                {
-                    if (p.isEmpty())
-                        return false;
-
-                    const auto c = p.getAndAdvance();
-
-                    if (quote != 0)
-                    {
-                        if (c == quote)
-                            quote = 0;
-                    }
-                    else if (c == '"' || c == '\'')
-                    {
-                        quote = c;
-                    }
-                    else if (c == '>')
-                    {
-                        break;
-                    }
-                    else
-                    {
-                        selfClosing = c == '/';
-                    }
-                }
-
-                if (isClosingTag)
-                {
-                    if (openElements.empty() || openElements.back() != name)
-                        return false;
-
-                    openElements.pop_back();
-                }
-                else if (! selfClosing)
-                {
-                    openElements.push_back (name);
-                }
-            }
-        }
-
-        return openElements.empty();
-    }
 
     /** The text of one mapping on the clipboard: its element without the XML declaration,
         with CR LF line ends, followed by an empty line. */
@@ -271,9 +155,6 @@ bool MainViewComponent::pasteMappingsFromText (const juce::String& clipboardText
 
     if (firstBreak >= 0 && text.substring (0, firstBreak).containsIgnoreCase ("<mapping>"))
         text = "<clipboard>" + text + "</clipboard>";
-
-    if (! closingTagsMatch (text))
-        return false;
 
     juce::String error;
     const auto root = XmlGuard::parse (text, error);

@@ -7,6 +7,7 @@
 namespace XmlGuard
 {
 const char* const tooDeepError = "The XML nests elements too deeply";
+const char* const mismatchedTagError = "A closing tag does not match the element it closes";
 
 namespace
 {
@@ -604,6 +605,153 @@ namespace
         Verdict verdict = Verdict::fine;
     };
 
+    /** Moves p past the next occurrence of the terminator; false when there is none. */
+    bool skipPast (CharPointer& p, const char* terminator)
+    {
+        const int index = p.indexOf (juce::CharPointer_ASCII (terminator));
+
+        if (index < 0)
+            return false;
+
+        p += index + (int) strlen (terminator);
+        return true;
+    }
+
+    bool startsWith (CharPointer p, const char* prefix)
+    {
+        return p.compareUpTo (juce::CharPointer_ASCII (prefix), (int) strlen (prefix)) == 0;
+    }
+
+    /**
+        True when every closing tag of the text names the element it closes and every element
+        is closed. juce::XmlDocument closes the open element at any closing tag, whatever name
+        it carries, so "<midi ...></MIDI>" would parse although it is not well formed.
+        Comments, CDATA sections, processing instructions and quoted attribute values are
+        stepped over as the parser steps over them.
+    */
+    bool closingTagsMatch (const juce::String& text)
+    {
+        std::vector<juce::String> openElements;
+        auto p = text.getCharPointer();
+
+        while (! p.isEmpty())
+        {
+            if (p.getAndAdvance() != '<')
+                continue;
+
+            if (startsWith (p, "!--"))
+            {
+                if (! skipPast (p, "-->"))
+                    return false;
+            }
+            else if (startsWith (p, "![CDATA["))
+            {
+                if (! skipPast (p, "]]>"))
+                    return false;
+            }
+            else if (*p == '?')
+            {
+                if (! skipPast (p, "?>"))
+                    return false;
+            }
+            else if (*p == '!')
+            {
+                if (! skipPast (p, ">"))
+                    return false;
+            }
+            else
+            {
+                const bool isClosingTag = *p == '/';
+
+                if (isClosingTag)
+                    ++p;
+
+                const auto nameStart = p;
+
+                while (! p.isEmpty() && ! p.isWhitespace() && *p != '>' && *p != '/')
+                    ++p;
+
+                const juce::String name (nameStart, p);
+                bool selfClosing = false;
+                juce::juce_wchar quote = 0;
+
+                for (;;)
+                {
+                    if (p.isEmpty())
+                        return false;
+
+                    const auto c = p.getAndAdvance();
+
+                    if (quote != 0)
+                    {
+                        if (c == quote)
+                            quote = 0;
+                    }
+                    else if (c == '"' || c == '\'')
+                    {
+                        quote = c;
+                    }
+                    else if (c == '>')
+                    {
+                        break;
+                    }
+                    else
+                    {
+                        selfClosing = c == '/';
+                    }
+                }
+
+                if (isClosingTag)
+                {
+                    if (openElements.empty() || openElements.back() != name)
+                        return false;
+
+                    openElements.pop_back();
+                }
+                else if (! selfClosing)
+                {
+                    openElements.push_back (name);
+                }
+            }
+        }
+
+        return openElements.empty();
+    }
+
+    /** True when some element of the tree gives one attribute twice. juce::XmlDocument keeps
+        both, and a tree made from them would show the first and write the last. */
+    bool repeatsAnAttribute (const juce::XmlElement& root)
+    {
+        std::vector<const juce::XmlElement*> pending { &root };
+
+        while (! pending.empty())
+        {
+            const auto* element = pending.back();
+            pending.pop_back();
+
+            const int numAttributes = element->getNumAttributes();
+
+            if (numAttributes > 1)
+            {
+                juce::StringArray names;
+
+                for (int i = 0; i < numAttributes; ++i)
+                    names.add (element->getAttributeName (i));
+
+                names.sort (false);
+
+                for (int i = 1; i < names.size(); ++i)
+                    if (names[i] == names[i - 1])
+                        return true;
+            }
+
+            for (auto* child : element->getChildIterator())
+                pending.push_back (child);
+        }
+
+        return false;
+    }
+
     /** A juce::String made with String::fromUTF8 keeps whatever bytes it was given. Counted
         as bytes (JUCE's own count stops at the first broken sequence), they must all be UTF-8. */
     bool isValidUtf8 (const juce::String& text)
@@ -664,6 +812,20 @@ std::unique_ptr<juce::XmlElement> parse (const juce::String& text, juce::String&
 
         if (error.isEmpty())
             error = "No XML element found";
+
+        return {};
+    }
+
+    if (! closingTagsMatch (text))
+    {
+        error = juce::String (mismatchedTagError);
+        return {};
+    }
+
+    if (repeatsAnAttribute (*element))
+    {
+        error = "An element gives the same attribute twice";
+        return {};
     }
 
     return element;

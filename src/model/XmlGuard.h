@@ -16,7 +16,9 @@
     is not valid UTF-8, a document type declaration (the parser's entity expansion can recurse
     without end), a hexadecimal character reference cut off by the end of the text (the parser
     then reads past the end), and a processing instruction followed by text inside an element
-    (the parser never gets past it).
+    (the parser never gets past it). Texts that are not well formed in ways the parser lets
+    through are refused as well: a closing tag that names another element than the one it
+    closes, and an element that gives one attribute twice.
 */
 namespace XmlGuard
 {
@@ -25,6 +27,9 @@ namespace XmlGuard
 
     /** The start of the error text given for a text that nests too deeply. */
     extern const char* const tooDeepError;
+
+    /** The error text given for a closing tag that names another element than the one it closes. */
+    extern const char* const mismatchedTagError;
 
     /**
         True when parsing the text would open elements more than maxDepth deep (the root

@@ -264,6 +264,11 @@ TEST (XmlGuard, AgreesWithTheParserOnRandomTexts)
         juce::String error;
         auto element = XmlGuard::parse (text, error);
 
+        // Texts whose closing tags name other elements are refused after the parser read them;
+        // the walk's depth is still the depth the parser built.
+        if (element == nullptr && error == XmlGuard::mismatchedTagError)
+            element = juce::parseXML (text);
+
         if (element == nullptr)
             continue;
 
@@ -272,4 +277,33 @@ TEST (XmlGuard, AgreesWithTheParserOnRandomTexts)
     }
 
     EXPECT_GT (parsed, 1000); // the comparison ran on enough texts to mean something
+}
+
+// The parser closes the open element at any closing tag and keeps an attribute given twice;
+// neither text is well formed, and both are refused after parsing.
+TEST (XmlGuard, RefusesMismatchedClosingTagsAndRepeatedAttributes)
+{
+    juce::String error;
+
+    for (auto* text : { "<midi type=\"CC\"></MIDI>", "<a><b></a></b>", "<a><b/></c>" })
+    {
+        ASSERT_NE (juce::parseXML (text), nullptr) << "the parser itself lets this through: " << text;
+        EXPECT_EQ (XmlGuard::parse (text, error), nullptr) << text;
+        EXPECT_EQ (error, XmlGuard::mismatchedTagError) << text;
+    }
+
+    for (auto* text : { "<a x=\"1\" x=\"2\"/>", "<a><b y='1' z='2' y='3'/></a>" })
+    {
+        EXPECT_EQ (XmlGuard::parse (text, error), nullptr) << text;
+        EXPECT_TRUE (error.contains ("same attribute twice")) << text << ": " << error;
+    }
+
+    // Names that only look alike, tags inside comments, CDATA and attribute values are fine.
+    for (auto* text : { "<a x=\"1\" X=\"2\"><b x=\"1\"/></a>",
+                        "<a><!-- </b> --><![CDATA[</c>]]><b v=\"</d>\"/></a>",
+                        "<?xml version=\"1.0\"?>\r\n<a>\r\n  <b/>\r\n</a>\r\n" })
+    {
+        EXPECT_NE (XmlGuard::parse (text, error), nullptr) << text << ": " << error;
+        EXPECT_TRUE (error.isEmpty());
+    }
 }
