@@ -16,8 +16,12 @@ set(WIRELACE_SANITIZER_FLAGS
     -fno-sanitize-recover=undefined
     -fno-omit-frame-pointer)
 
+# Known, harmless undefined behaviour inside JUCE, one function at a time (see the file).
+set(WIRELACE_UBSAN_IGNORELIST "${CMAKE_SOURCE_DIR}/fuzz/ubsan-ignorelist.txt")
+
 add_compile_options(
     ${WIRELACE_SANITIZER_FLAGS}
+    -fsanitize-ignorelist=${WIRELACE_UBSAN_IGNORELIST}
     -fsanitize=fuzzer-no-link
     # Enough debug information for symbolised stacks, without the cost of full -g.
     -gline-tables-only
