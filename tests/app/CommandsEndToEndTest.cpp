@@ -1,14 +1,7 @@
-#include <csignal>
-#include <string>
-#include <vector>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
+#include "support/AppProcess.h"
 #include "support/TestHelpers.h"
-
-extern char** environ;
 
 // Drives the real Wirelace binary through the X server, as a person at the keyboard and mouse
 // would: ctrl+N, ctrl+O (the open chooser), ctrl+S into a file through JUCE's save chooser, then
@@ -16,135 +9,30 @@ extern char** environ;
 
 namespace
 {
+    using TestHelpers::findWindows;
+    using TestHelpers::runTool;
+    using TestHelpers::typeKeys;
+    using TestHelpers::waitForWindow;
+
     /**
-        One running Wirelace, started through env with its home, its working folder (where the file
-        choosers start) and a PATH on which JUCE finds no desktop file chooser.
+        Starts Wirelace with its home, its working folder (where the file choosers start) and a
+        PATH on which JUCE finds no desktop file chooser, so that its own dialog box is used.
     */
-    class CommandsApp
+    juce::StringArray environmentFor (const juce::File& home, const juce::File& emptyFolder)
     {
-    public:
-        CommandsApp (const juce::File& home, const juce::File& workFolder, const juce::File& emptyFolder)
-        {
-            std::vector<std::string> args { "/usr/bin/env", "-C", workFolder.getFullPathName().toStdString(),
-                                            "HOME=" + home.getFullPathName().toStdString(),
-                                            "XDG_CONFIG_HOME=" + home.getChildFile (".config").getFullPathName().toStdString(),
-                                            "PATH=" + emptyFolder.getFullPathName().toStdString(),
-                                            WIRELACE_APP_PATH };
-            std::vector<char*> argv;
-
-            for (auto& arg : args)
-                argv.push_back (arg.data());
-
-            argv.push_back (nullptr);
-
-            if (posix_spawn (&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-                pid = -1;
-        }
-
-        ~CommandsApp()
-        {
-            if (pid > 0 && ! exited)
-            {
-                ::kill (pid, SIGKILL);
-                waitpid (pid, nullptr, 0);
-            }
-        }
-
-        pid_t getPid() const noexcept { return pid; }
-
-        bool waitForExit (int timeoutMs)
-        {
-            return TestHelpers::pumpUntil ([this]
-                                           {
-                                               int status = 0;
-
-                                               if (! exited && waitpid (pid, &status, WNOHANG) == pid)
-                                                   exited = true;
-
-                                               return exited;
-                                           },
-                                           timeoutMs);
-        }
-
-    private:
-        pid_t pid = -1;
-        bool exited = false;
-    };
-
-    juce::String runTool (const juce::StringArray& command)
-    {
-        juce::ChildProcess process;
-
-        if (! process.start (command, juce::ChildProcess::wantStdOut))
-            return {};
-
-        auto output = process.readAllProcessOutput();
-        process.waitForProcessToFinish (5000);
-        return output.trim();
+        return { "HOME=" + home.getFullPathName(),
+                 "XDG_CONFIG_HOME=" + home.getChildFile (".config").getFullPathName(),
+                 "PATH=" + emptyFolder.getFullPathName() };
     }
 
-    /** The ids of the app's visible windows whose title is exactly the given text. */
-    juce::StringArray findWindows (const CommandsApp& app, const juce::String& title)
-    {
-        auto ids = juce::StringArray::fromLines (runTool ({ "/usr/bin/xdotool", "search", "--all", "--onlyvisible",
-                                                            "--pid", juce::String (app.getPid()), "--name",
-                                                            "^" + title.replace (".", "\\.") + "$" }));
-        ids.removeEmptyStrings();
-
-        // xdotool also lists windows without a name of their own; keep those that carry the title.
-        juce::StringArray titled;
-
-        for (auto& id : ids)
-            if (runTool ({ "/usr/bin/xdotool", "getwindowname", id }) == title)
-                titled.add (id);
-
-        return titled;
-    }
-
-    juce::String waitForWindow (const CommandsApp& app, const juce::String& title, int timeoutMs)
-    {
-        juce::String found;
-        TestHelpers::pumpUntil ([&]
-                                {
-                                    found = findWindows (app, title)[0];
-                                    return found.isNotEmpty();
-                                },
-                                timeoutMs);
-        return found;
-    }
-
-    bool waitForNoWindow (const CommandsApp& app, const juce::String& title, int timeoutMs)
+    bool waitForNoWindow (const TestHelpers::AppProcess& app, const juce::String& title, int timeoutMs)
     {
         return TestHelpers::pumpUntil ([&] { return findWindows (app, title).isEmpty(); }, timeoutMs);
-    }
-
-    /** Types the keys through the X server (XTEST), as a keyboard would, into the window that
-        has the focus; when a window is given, it gets the focus first. */
-    void typeKeys (const juce::String& windowId, const juce::StringArray& keys)
-    {
-        juce::StringArray command { "/usr/bin/xdotool" };
-
-        if (windowId.isNotEmpty())
-            command.addArray ({ "windowfocus", "--sync", windowId });
-
-        command.addArray ({ "key", "--clearmodifiers", "--delay", "50" });
-        command.addArray (keys);
-        runTool (command);
     }
 
     void clickAt (const juce::String& windowId, int x, int y)
     {
         runTool ({ "/usr/bin/xdotool", "mousemove", "--window", windowId, juce::String (x), juce::String (y), "click", "1" });
-    }
-
-    juce::StringPairArray geometryOf (const juce::String& windowId)
-    {
-        juce::StringPairArray values;
-
-        for (auto& line : juce::StringArray::fromLines (runTool ({ "/usr/bin/xdotool", "getwindowgeometry", "--shell", windowId })))
-            values.set (line.upToFirstOccurrenceOf ("=", false, false), line.fromFirstOccurrenceOf ("=", false, false));
-
-        return values;
     }
 
     juce::String xpath (const juce::File& file, const juce::String& expression)
@@ -154,9 +42,7 @@ namespace
 
     bool canDrive()
     {
-        return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty()
-            && juce::File ("/usr/bin/xdotool").existsAsFile()
-            && juce::File ("/usr/bin/xmllint").existsAsFile();
+        return TestHelpers::canDriveApps() && juce::File ("/usr/bin/xmllint").existsAsFile();
     }
 
     const juce::String mainTitle ("Wirelace 0.8.62");
@@ -174,7 +60,7 @@ TEST (CommandsEndToEnd, NewSaveThroughTheChooserAndReopenThroughOpenRecent)
         GTEST_SKIP() << "needs an X display (run under xvfb-run), xdotool and xmllint";
 
     TestHelpers::TemporaryFolder home, work, emptyFolder;
-    CommandsApp app (home.getFolder(), work.getFolder(), emptyFolder.getFolder());
+    TestHelpers::AppProcess app (environmentFor (home.getFolder(), emptyFolder.getFolder()), work.getFolder());
     ASSERT_GT (app.getPid(), 0);
 
     const auto window = waitForWindow (app, mainTitle, 30000);
@@ -214,7 +100,7 @@ TEST (CommandsEndToEnd, NewSaveThroughTheChooserAndReopenThroughOpenRecent)
     ASSERT_TRUE (saveChooser.isNotEmpty()) << "ctrl+S did not show the save chooser";
 
     const auto saved = work.getChildFile ("e2e.mappings");
-    const auto chooserSize = geometryOf (saveChooser);
+    const auto chooserSize = TestHelpers::windowGeometry (saveChooser);
 
     for (int i = 0; i < attempts && ! saved.existsAsFile(); ++i)
     {
