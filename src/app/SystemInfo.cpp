@@ -48,10 +48,12 @@ juce::String getSystemInfoText()
     return text;
 }
 
-juce::String getMacAddressList()
+/** Every address found, as its toString gives it, joined by ", ". */
+template <typename AddressType>
+static juce::String joinAllAddresses()
 {
-    juce::Array<juce::MACAddress> found;
-    juce::MACAddress::findAllAddresses (found);
+    juce::Array<AddressType> found;
+    AddressType::findAllAddresses (found);
 
     juce::StringArray addresses;
 
@@ -61,16 +63,13 @@ juce::String getMacAddressList()
     return addresses.joinIntoString (", ");
 }
 
+juce::String getMacAddressList()
+{
+    return joinAllAddresses<juce::MACAddress>();
+}
+
 juce::String getIpAddressList()
 {
-    juce::Array<juce::IPAddress> found;
-    juce::IPAddress::findAllAddresses (found);
-
-    juce::StringArray addresses;
-
-    for (auto& address : found)
-        addresses.add (address.toString());
-
-    return addresses.joinIntoString (", ");
+    return joinAllAddresses<juce::IPAddress>();
 }
 } // namespace SystemInfo

@@ -186,12 +186,7 @@ void InputMapping::setMidi (int index, int kind, int number, int channel)
     if (! event.isValid())
         return;
 
-    if (kind == 0)
-        event.setProperty (Ids::type(), "CC", nullptr);
-    else if (kind == 1)
-        event.setProperty (Ids::type(), "Note", nullptr);
-    else if (kind == 2)
-        event.setProperty (Ids::type(), "PW", nullptr);
+    setType (index, kind);
 
     // A pitch wheel has no number; a later event of another kind sets "parameter" again, and it
     // then comes after "channel".
