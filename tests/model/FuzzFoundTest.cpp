@@ -15,6 +15,22 @@ namespace
                "<controls><control alias=\"fam(SyncTools).Snap\"/></controls></mapping>"
                "</input-mappings><output-mappings/></mappings></controller></main>";
     }
+
+    /** A whole controller file with an attribute "base64:Data" whose text starts with the byte count. */
+    juce::String fileWithBase64Attribute (const juce::String& byteCount)
+    {
+        return "<main><version/><controller kind=\"midi\"><icon base64:Data=\"" + byteCount + ".AAAA\"/>"
+               "<mappings><input-mappings/><output-mappings/></mappings></controller></main>";
+    }
+
+    /** The size of the binary property of the document's icon, or -1 when it is not binary. */
+    juce::int64 binaryIconDataSize (const ControllerDocument& document)
+    {
+        const auto data = document.getMappings().getRoot().getChildWithName ("controller")
+                              .getChildWithName ("icon").getProperty ("Data");
+        const auto* block = data.getBinaryData();
+        return block != nullptr ? (juce::int64) block->getSize() : -1;
+    }
 }
 
 // An attribute given twice on one element is not well-formed XML. Taken as it is, the tree
@@ -54,4 +70,27 @@ TEST (FuzzFound, RepeatedAttributeIsRefusedOrKeptOnceForReadingEditingAndWriting
     reread.loadFromXmlText (writtenAfterEditing);
     EXPECT_EQ (InputMapping (reread.getMappings().getChildWithName ("input-mappings").getChild (0)).getChannel (0), 3)
         << "the edited channel was not saved:\n" << writtenAfterEditing;
+}
+
+// juce::ValueTree::fromXml reads an attribute whose name starts with "base64:" as binary data and
+// allocates the byte count written before the dot at once: a negative or overlong count (cast to
+// size_t) throws std::bad_alloc out of the editor, which is not built for exceptions, and a
+// count of two hundred million takes 200 MB, for a text of a hundred bytes. Reading such text must
+// be safe whether it is refused or taken.
+TEST (FuzzFound, Base64AttributeWithAnImpossibleByteCountIsReadSafely)
+{
+    for (auto* byteCount : { "4444444444444", "-5", "200000000" })
+    {
+        const auto text = fileWithBase64Attribute (byteCount);
+        ControllerDocument document;
+        bool accepted = false;
+
+        EXPECT_NO_THROW (accepted = document.isValidXmlText (text)) << byteCount;
+        EXPECT_NO_THROW (document.loadFromXmlText (text)) << byteCount;
+
+        if (accepted)
+        {
+            EXPECT_LT (binaryIconDataSize (document), 1024) << byteCount << ": the document holds a block that size";
+        }
+    }
 }
