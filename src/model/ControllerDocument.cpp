@@ -120,26 +120,10 @@ namespace
         return block.toBase64Encoding();
     }
 
-    /**
-        Decodes JUCE's memory-block text ("<byte count>.<characters>") once its form has been
-        checked. juce::MemoryBlock::fromBase64Encoding trusts the count: a negative one makes
-        it throw std::bad_alloc and a huge one allocates that much, so the count must be plain
-        digits and no more than the characters after the dot can hold.
-    */
+    /** Decodes JUCE's memory-block text once its form has been checked. */
     bool decodeMemoryBlockText (const juce::String& text, juce::MemoryBlock& block)
     {
-        auto dot = text.indexOfChar ('.');
-
-        if (dot <= 0 || dot > 10 || ! text.substring (0, dot).containsOnly ("0123456789"))
-            return false;
-
-        auto count = text.substring (0, dot).getLargeIntValue();
-        auto numChars = (juce::int64) text.length() - dot - 1;
-
-        if (count > numChars * 6 / 8)
-            return false;
-
-        return block.fromBase64Encoding (text);
+        return XmlGuard::isSafeMemoryBlockText (text) && block.fromBase64Encoding (text);
     }
 
     /**

@@ -718,9 +718,18 @@ namespace
         return openElements.empty();
     }
 
-    /** True when some element of the tree gives one attribute twice. juce::XmlDocument keeps
-        both, and a tree made from them would show the first and write the last. */
-    bool repeatsAnAttribute (const juce::XmlElement& root)
+    /** The prefix of the attributes that juce::ValueTree::fromXml reads as binary data. */
+    const juce::String binaryPrefix ("base64:");
+
+    /**
+        The reason why some element of the tree cannot be taken into a juce::ValueTree safely, or
+        an empty text. juce::ValueTree::fromXml makes one property per attribute without looking
+        for repeats, so an attribute given twice (or "x" beside "base64:x", both property "x")
+        would be shown from the first and written from the last. It decodes a "base64:"
+        attribute as binary data after allocating the byte count its text starts with, so that
+        count must be one the text can hold.
+    */
+    juce::String findUnsafeAttribute (const juce::XmlElement& root)
     {
         std::vector<const juce::XmlElement*> pending { &root };
 
@@ -729,27 +738,34 @@ namespace
             const auto* element = pending.back();
             pending.pop_back();
 
-            const int numAttributes = element->getNumAttributes();
+            juce::StringArray propertyNames;
 
-            if (numAttributes > 1)
+            for (int i = 0; i < element->getNumAttributes(); ++i)
             {
-                juce::StringArray names;
+                auto name = element->getAttributeName (i);
 
-                for (int i = 0; i < numAttributes; ++i)
-                    names.add (element->getAttributeName (i));
+                if (name.startsWith (binaryPrefix))
+                {
+                    if (! isSafeMemoryBlockText (element->getAttributeValue (i)))
+                        return "The binary data of attribute \"" + name + "\" has an impossible size";
 
-                names.sort (false);
+                    name = name.substring (binaryPrefix.length());
+                }
 
-                for (int i = 1; i < names.size(); ++i)
-                    if (names[i] == names[i - 1])
-                        return true;
+                propertyNames.add (name);
             }
+
+            propertyNames.sort (false);
+
+            for (int i = 1; i < propertyNames.size(); ++i)
+                if (propertyNames[i] == propertyNames[i - 1])
+                    return "An element gives the same attribute twice";
 
             for (auto* child : element->getChildIterator())
                 pending.push_back (child);
         }
 
-        return false;
+        return {};
     }
 
     /** A juce::String made with String::fromUTF8 keeps whatever bytes it was given. Counted
@@ -769,6 +785,20 @@ bool isNestedDeeperThan (const juce::String& text, int maxDepth)
         return true;
 
     return ParseWalk (text, maxDepth).run() == ParseWalk::Verdict::tooDeep;
+}
+
+bool isSafeMemoryBlockText (const juce::String& text)
+{
+    const auto dot = text.indexOfChar ('.');
+
+    if (dot <= 0 || dot > 10 || ! text.substring (0, dot).containsOnly ("0123456789"))
+        return false;
+
+    const auto count = text.substring (0, dot).getLargeIntValue();
+    const auto numChars = (juce::int64) text.length() - dot - 1;
+
+    // n bytes take (8n + 5) / 6 characters.
+    return count <= numChars * 6 / 8;
 }
 
 std::unique_ptr<juce::XmlElement> parse (const juce::String& text, juce::String& error)
@@ -822,11 +852,10 @@ std::unique_ptr<juce::XmlElement> parse (const juce::String& text, juce::String&
         return {};
     }
 
-    if (repeatsAnAttribute (*element))
-    {
-        error = "An element gives the same attribute twice";
+    error = findUnsafeAttribute (*element);
+
+    if (error.isNotEmpty())
         return {};
-    }
 
     return element;
 }

@@ -18,7 +18,8 @@
     then reads past the end), and a processing instruction followed by text inside an element
     (the parser never gets past it). Texts that are not well formed in ways the parser lets
     through are refused as well: a closing tag that names another element than the one it
-    closes, and an element that gives one attribute twice.
+    closes, an element that gives one attribute twice, and a binary ("base64:") attribute
+    whose byte count its text cannot hold.
 */
 namespace XmlGuard
 {
@@ -41,6 +42,14 @@ namespace XmlGuard
         Text that is not valid UTF-8 cannot be walked safely and is reported as too deep.
     */
     bool isNestedDeeperThan (const juce::String& text, int maxDepth);
+
+    /**
+        True when the text is JUCE's memory-block text ("<byte count>.<characters>") with a
+        count of plain digits that the characters after the dot can hold.
+        juce::MemoryBlock::fromBase64Encoding trusts the count and allocates it at once: a
+        negative one throws std::bad_alloc and a huge one takes that much memory.
+    */
+    bool isSafeMemoryBlockText (const juce::String& text);
 
     /**
         Parses XML text with juce::XmlDocument once the checks above have passed.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <juce_data_structures/juce_data_structures.h>
+
 #include <functional>
 #include <random>
 
@@ -306,4 +308,36 @@ TEST (XmlGuard, RefusesMismatchedClosingTagsAndRepeatedAttributes)
         EXPECT_NE (XmlGuard::parse (text, error), nullptr) << text << ": " << error;
         EXPECT_TRUE (error.isEmpty());
     }
+}
+
+// juce::ValueTree::fromXml turns a "base64:x" attribute into a binary property "x", allocating
+// the byte count its text starts with.
+TEST (XmlGuard, BinaryAttributesMustHoldTheirByteCountAndNameNoOtherAttribute)
+{
+    juce::String error;
+
+    for (auto* value : { "-5.AAAA", "4444444444444.AAAA", "200000000.AAAA", "7", ".AAAA", "3x.AAAA" })
+    {
+        const auto text = juce::String ("<a base64:x=\"") + value + "\"/>";
+        EXPECT_EQ (XmlGuard::parse (text, error), nullptr) << text;
+        EXPECT_TRUE (error.contains ("impossible size")) << text << ": " << error;
+    }
+
+    // "x" beside "base64:x" would make two properties "x".
+    EXPECT_EQ (XmlGuard::parse ("<a x=\"1\" base64:x=\"0.\"/>", error), nullptr);
+    EXPECT_TRUE (error.contains ("same attribute twice")) << error;
+
+    // A block JUCE itself wrote is read back whole.
+    juce::MemoryBlock block ("wirelace", 8);
+    const auto text = "<a base64:x=\"" + block.toBase64Encoding() + "\"/>";
+    auto element = XmlGuard::parse (text, error);
+    ASSERT_NE (element, nullptr) << error;
+    const auto tree = juce::ValueTree::fromXml (*element);
+    const auto* data = tree.getProperty ("x").getBinaryData();
+    ASSERT_NE (data, nullptr);
+    EXPECT_EQ (*data, block);
+
+    EXPECT_TRUE (XmlGuard::isSafeMemoryBlockText (block.toBase64Encoding()));
+    EXPECT_TRUE (XmlGuard::isSafeMemoryBlockText ("0."));
+    EXPECT_FALSE (XmlGuard::isSafeMemoryBlockText ("9.AAAA"));
 }
