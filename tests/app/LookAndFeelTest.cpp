@@ -6,14 +6,7 @@
 
 namespace
 {
-    /** True when the two colours differ by at most the tolerance in each channel. */
-    bool near (juce::Colour actual, juce::Colour expected, int tolerance = 2)
-    {
-        return std::abs (actual.getRed() - expected.getRed()) <= tolerance
-            && std::abs (actual.getGreen() - expected.getGreen()) <= tolerance
-            && std::abs (actual.getBlue() - expected.getBlue()) <= tolerance
-            && std::abs (actual.getAlpha() - expected.getAlpha()) <= tolerance;
-    }
+    using TestHelpers::near;
 
     std::string describe (juce::Colour c)
     {

@@ -5,13 +5,7 @@
 
 namespace
 {
-    bool near (juce::Colour actual, juce::Colour expected, int tolerance = 2)
-    {
-        return std::abs (actual.getRed() - expected.getRed()) <= tolerance
-            && std::abs (actual.getGreen() - expected.getGreen()) <= tolerance
-            && std::abs (actual.getBlue() - expected.getBlue()) <= tolerance
-            && std::abs (actual.getAlpha() - expected.getAlpha()) <= tolerance;
-    }
+    using TestHelpers::near;
 
     #define EXPECT_PIXEL(image, x, y, expected) \
         EXPECT_TRUE (near ((image).getPixelAt (x, y), juce::Colour (expected))) \

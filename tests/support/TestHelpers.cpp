@@ -55,6 +55,14 @@ juce::File writeSnapshot (juce::Component& component, const juce::String& name)
     return writeSnapshot (renderComponent (component), name);
 }
 
+bool near (juce::Colour actual, juce::Colour expected, int tolerance)
+{
+    return std::abs (actual.getRed() - expected.getRed()) <= tolerance
+        && std::abs (actual.getGreen() - expected.getGreen()) <= tolerance
+        && std::abs (actual.getBlue() - expected.getBlue()) <= tolerance
+        && std::abs (actual.getAlpha() - expected.getAlpha()) <= tolerance;
+}
+
 juce::Image renderComponent (juce::Component& component)
 {
     if (component.getWidth() <= 0 || component.getHeight() <= 0)

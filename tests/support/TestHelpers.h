@@ -19,6 +19,9 @@ namespace TestHelpers
     /** Writes an image as build/snapshots/<name>.png and returns that file. */
     juce::File writeSnapshot (const juce::Image& image, const juce::String& name);
 
+    /** True when the two colours differ by at most the tolerance in each channel (alpha included). */
+    bool near (juce::Colour actual, juce::Colour expected, int tolerance = 2);
+
     /** Renders a component into an ARGB image of its own size, for probing pixels. */
     juce::Image renderComponent (juce::Component& component);
 
