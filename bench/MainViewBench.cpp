@@ -58,17 +58,27 @@ namespace
         return juce::File (folder).getChildFile ("mappings_" + juce::String (count) + ".mappings");
     }
 
-    /** Times loadFrom followed by the rebuild of the row list sorted by one column. */
-    void openAndList (benchmark::State& state, int sortColumnId)
+    /** The generated document of state.range (0) mappings, or no file (and the run marked
+        skipped) when it has not been written. */
+    juce::File findDocument (benchmark::State& state)
     {
         prepareEnvironment();
         const auto file = documentFile (state.range (0));
 
-        if (! file.existsAsFile())
-        {
-            state.SkipWithError ("no document: run bench/compare.sh (or set WIRELACE_BENCH_DATA)");
+        if (file.existsAsFile())
+            return file;
+
+        state.SkipWithError ("no document: run bench/compare.sh (or set WIRELACE_BENCH_DATA)");
+        return {};
+    }
+
+    /** Times loadFrom followed by the rebuild of the row list sorted by one column. */
+    void openAndList (benchmark::State& state, int sortColumnId)
+    {
+        const auto file = findDocument (state);
+
+        if (file == juce::File())
             return;
-        }
 
         MainViewComponent view;
         view.setSize (1100, 700);
@@ -93,14 +103,10 @@ namespace
     /** Times the rebuild alone (no file reading): filter walk, catalogue lookups and sort. */
     void rebuildOnly (benchmark::State& state, int sortColumnId)
     {
-        prepareEnvironment();
-        const auto file = documentFile (state.range (0));
+        const auto file = findDocument (state);
 
-        if (! file.existsAsFile())
-        {
-            state.SkipWithError ("no document: run bench/compare.sh (or set WIRELACE_BENCH_DATA)");
+        if (file == juce::File())
             return;
-        }
 
         MainViewComponent view;
         view.setSize (1100, 700);
@@ -117,14 +123,10 @@ namespace
     /** Times one full repaint of the table's visible rows (1100 by 700 window). */
     void BM_RepaintVisibleRows (benchmark::State& state)
     {
-        prepareEnvironment();
-        const auto file = documentFile (state.range (0));
+        const auto file = findDocument (state);
 
-        if (! file.existsAsFile())
-        {
-            state.SkipWithError ("no document: run bench/compare.sh (or set WIRELACE_BENCH_DATA)");
+        if (file == juce::File())
             return;
-        }
 
         MainViewComponent view;
         view.setSize (1100, 700);

@@ -6,12 +6,7 @@
 
 namespace
 {
-    juce::ValueTree parse (const juce::String& xml)
-    {
-        auto tree = juce::ValueTree::fromXml (xml);
-        EXPECT_TRUE (tree.isValid()) << xml;
-        return tree;
-    }
+    using TestHelpers::parse;
 
     /** An input mapping inside its list, as a document holds it. */
     juce::ValueTree makeInputMapping (const juce::String& events,

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/TestHelpers.h"
+
 #include <cmath>
 #include <limits>
 
@@ -11,12 +13,7 @@
 
 namespace
 {
-    juce::ValueTree parse (const juce::String& xml)
-    {
-        auto tree = juce::ValueTree::fromXml (xml);
-        EXPECT_TRUE (tree.isValid()) << xml;
-        return tree;
-    }
+    using TestHelpers::parse;
 
     juce::String snapshot (const juce::ValueTree& tree)
     {

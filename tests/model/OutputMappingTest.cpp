@@ -1,17 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "support/TestHelpers.h"
+
 #include <cmath>
 
 #include "model/OutputMapping.h"
 
 namespace
 {
-    juce::ValueTree parse (const juce::String& xml)
-    {
-        auto tree = juce::ValueTree::fromXml (xml);
-        EXPECT_TRUE (tree.isValid()) << xml;
-        return tree;
-    }
+    using TestHelpers::parse;
 
     /** An output mapping inside its list: a "control" and the given messages (and marker). */
     juce::ValueTree makeOutputMapping (const juce::String& children,

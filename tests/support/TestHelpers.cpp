@@ -1,5 +1,7 @@
 #include "support/TestHelpers.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -53,6 +55,13 @@ juce::File writeSnapshot (const juce::Image& image, const juce::String& name)
 juce::File writeSnapshot (juce::Component& component, const juce::String& name)
 {
     return writeSnapshot (renderComponent (component), name);
+}
+
+juce::ValueTree parse (const juce::String& xml)
+{
+    auto tree = juce::ValueTree::fromXml (xml);
+    EXPECT_TRUE (tree.isValid()) << xml;
+    return tree;
 }
 
 bool near (juce::Colour actual, juce::Colour expected, int tolerance)

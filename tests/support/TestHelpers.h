@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** Helpers shared by the tests: the message loop, snapshots, modal components and temporary folders. */
@@ -21,6 +22,9 @@ namespace TestHelpers
 
     /** True when the two colours differ by at most the tolerance in each channel (alpha included). */
     bool near (juce::Colour actual, juce::Colour expected, int tolerance = 2);
+
+    /** The tree of an XML text, with a test failure when the text does not parse. */
+    juce::ValueTree parse (const juce::String& xml);
 
     /** Renders a component into an ARGB image of its own size, for probing pixels. */
     juce::Image renderComponent (juce::Component& component);
