@@ -2,6 +2,7 @@
 
 #include "app/MacOsXLookAndFeel.h"
 #include "app/MainViewComponent.h"
+#include "app/MidiDevices.h"
 #include "app/SystemInfo.h"
 #include "app/WirelaceUnitTestRunner.h"
 #include "model/ControlCatalogue.h"
@@ -52,6 +53,7 @@ void WirelaceApplication::initialise (const juce::String& /*commandLine*/)
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
 
     deviceManager = std::make_unique<juce::AudioDeviceManager>();
+    midiDevices = std::make_unique<PlatformMidiDevices> (*deviceManager);
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
 
     controlCatalogue = std::make_unique<ControlCatalogue>();
@@ -69,6 +71,7 @@ void WirelaceApplication::shutdown()
     controlCatalogue.reset();
     lookAndFeel.reset();
     commandManager.reset();
+    midiDevices.reset();
     deviceManager.reset();
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/**
+    Uploads a file to the remote service that validates mappings and takes bug reports, and reads
+    its reply. The request and its multipart body are JUCE's (juce::URL with a file to upload,
+    curl underneath); what this adds is the host and the bounds on the reply.
+*/
+namespace ServiceUpload
+{
+    enum Limits
+    {
+        connectionTimeoutMs = 10000,     ///< the wait for the connection, and for a stalled reply
+        replyTimeLimitMs = 30000,        ///< the whole reply must have arrived within this time
+        maxReplyBytes = 4 * 1024 * 1024  ///< a longer reply is not read to its end
+    };
+
+    /** The service's host, with an optional ":port": WIRELACE_SERVICE_HOST when set and not empty, else a fixed default. */
+    juce::String getHost();
+
+    /** "http://" + getHost() + path, path starting with "/". */
+    juce::String getUrl (const juce::String& path);
+
+    /**
+        Posts the file as a "multipart/form-data" body with one file part (the field name, the
+        file's name, the MIME type and the file's bytes) to getUrl (path), and returns the whole
+        reply body as text. Returns "" when the request fails, when the reply has not ended within
+        replyTimeLimitMs or when it is longer than maxReplyBytes. Blocks the calling thread.
+    */
+    juce::String uploadFile (const juce::String& path, const juce::String& fieldName,
+                             const juce::File& file, const juce::String& mimeType);
+}
