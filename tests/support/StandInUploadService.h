@@ -10,7 +10,10 @@
 class StandInUploadService
 {
 public:
-    /** mode: "reply" (with the status and body), "flood" or "trickle" (bodies that never end). */
+    /**
+        mode: "reply" (with the status and body), "flood" or "trickle" (bodies that never end), or
+        "none": no service at all, only a free port on which nobody listens.
+    */
     explicit StandInUploadService (const juce::String& mode, int status = 200, const juce::String& body = {});
     ~StandInUploadService();
 
