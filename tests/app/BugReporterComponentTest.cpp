@@ -1,3 +1,6 @@
+#include <cstdlib>
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 #include "app/BugReporterComponent.h"
