@@ -185,6 +185,8 @@ TEST (InputMappingOptions, OneComponentPerEditableObjectAndOneLogLinePerOption)
     EXPECT_EQ (log.lines.joinIntoString ("|"), "Key: modifier Value: 1|Key: interpretCCasNote Value: on|Key: on Value: off|"
                                                "Key: Start Time Value: 500|Key: range end Value: 1|Key: forwardNormalRange Value: 0 1");
     ASSERT_EQ (names (components), "modifier|invert|Start Time|range end");
+    EXPECT_TRUE (InputMapping (makeInputMapping()).createPropertyComponents().isEmpty());
+    EXPECT_EQ (log.lines.size(), 6) << "no preset, no log line";
 
     for (auto [index, max, step] : { std::tuple<int, double, double> { 0, 127.0, 1.0 }, { 2, 5000.0, 0.01 }, { 3, 1.0, 0.01 } })
     {
