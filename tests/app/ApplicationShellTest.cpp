@@ -92,16 +92,16 @@ TEST (ApplicationLog, EachStartAppendsTheHeaderFollowedDirectlyByTheSystemInform
 
 TEST (ApplicationLog, LogOverTheLimitIsCutFromALineBreakBeforeTheNewHeaderAndUnwritableFolderIsNoFault)
 {
-    // 4000 numbered lines of 50 bytes (200000 bytes), and a log of exactly the limit that stays whole.
+    // 4000 numbered lines of 50 bytes (200000 bytes); a log of exactly the limit stays whole, one a byte longer loses that byte.
     juce::String overLimit;
 
     for (int i = 0; i < 4000; ++i)
         overLimit << juce::String (i).paddedLeft ('0', 6) << juce::String::repeatedString ("-", 42) << "\r\n";
 
-    const auto atLimit = juce::String::repeatedString ("a", 131070) + "\r\n";
+    const auto atLimit = juce::String::repeatedString ("a", 131070) + "\r\n", oneOver = "a\r\n" + atLimit.substring (2);
 
     for (auto [old, kept] : { std::pair<juce::String, juce::String> { overLimit, overLimit.substring (overLimit.indexOfAnyOf ("\r\n", 200000 - 131072)) },
-                              { atLimit, atLimit } })
+                              { atLimit, atLimit }, { oneOver, oneOver.substring (1) } })
     {
         TestHelpers::TemporaryFolder root;
         ASSERT_TRUE (root.getChildFile ("Wirelace/Wirelace.txt").create().wasOk());
