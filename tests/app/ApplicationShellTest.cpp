@@ -203,12 +203,6 @@ TEST (ApplicationShell, InitialiseMakesServicesAndTheMinimumSizedWindowAndShutdo
     EXPECT_EQ (window->getContentComponent(), window->getMainView());
     EXPECT_EQ (dynamic_cast<juce::MenuBarComponent*> (window->getMenuBarComponent())->getModel(), window->getMainView());
 
-    // The application's quit command is registered with command+Q, and the application is its target.
-    EXPECT_TRUE (commandManager->getKeyMappings()->getKeyPressesAssignedToCommand (juce::StandardApplicationCommandIDs::quit)
-                     .contains (juce::KeyPress ('q', juce::ModifierKeys::commandModifier, 0)));
-    juce::ApplicationCommandInfo quitInfo (0);
-    EXPECT_EQ (commandManager->getTargetForCommand (juce::StandardApplicationCommandIDs::quit, quitInfo), app.get());
-
     TestHelpers::pumpMessages (200);
     TestHelpers::writeSnapshot (*window, "main-window-at-start");
     app->shutdown();

@@ -115,19 +115,16 @@ TEST (ControlCatalogueData, ControlListRowsPerGroupTypeAndDirectionAndTheKnownRo
     {
         const auto direction = directionOf (line);
 
-        if (line.isEmpty() || line.endsWithChar (':') || direction == notARow)
+        if (line.endsWithChar (':'))
         {
-            empty += line.isEmpty() ? 1 : 0;
-            other += (line.isNotEmpty() && ! line.endsWithChar (':')) ? 1 : 0;
-
-            if (line.endsWithChar (':'))
-            {
-                headings.add (line);
-                perGroup.push_back ({});
-            }
-
-            continue;
+            headings.add (line);
+            perGroup.push_back ({});
         }
+        else if (direction == notARow)
+            ++(line.isEmpty() ? empty : other);
+
+        if (line.endsWithChar (':') || direction == notARow)
+            continue;
 
         ASSERT_FALSE (headings.isEmpty()) << "row before the first heading: " << line;
         auto [alias, type] = aliasAndTypeOf (line);
