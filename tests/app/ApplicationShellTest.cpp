@@ -28,23 +28,16 @@ namespace
     /** Sets an environment variable for the lifetime of this object. */
     struct ScopedEnvironment
     {
-        ScopedEnvironment (const char* nameToUse, const juce::String& value) : name (nameToUse)
+        ScopedEnvironment (const char* nameToUse, const juce::String& value)
+            : name (nameToUse), hadValue (std::getenv (name) != nullptr), previous (hadValue ? std::getenv (name) : "")
         {
-            if (auto* old = std::getenv (name))
-                previous = old;
-
             setenv (name, value.toRawUTF8(), 1);
         }
 
-        ~ScopedEnvironment()
-        {
-            if (previous.isNotEmpty())
-                setenv (name, previous.toRawUTF8(), 1);
-            else
-                unsetenv (name);
-        }
+        ~ScopedEnvironment() { hadValue ? setenv (name, previous.toRawUTF8(), 1) : unsetenv (name); }
 
         const char* name;
+        bool hadValue;
         juce::String previous;
     };
 

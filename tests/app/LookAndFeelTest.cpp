@@ -111,34 +111,6 @@ TEST (MacOsXLookAndFeel, TableHeaderHasGradientBottomLineAndSeparatorsThatStopAb
     expectPixels (image, { { 10, 0, 0xfff6f6f6 }, { 10, 12, flat }, { 10, 23, headerBottomLine } });
 }
 
-TEST (MacOsXLookAndFeel, RealTableListBoxAndComboBoxPaintThroughIt)
-{
-    MacOsXLookAndFeel lookAndFeel;
-    juce::Component holder;
-    holder.setLookAndFeel (&lookAndFeel);
-    holder.setSize (420, 140);
-
-    juce::TableListBox table;
-    table.getHeader().addColumn ("Alias", 1, 200);
-    table.getHeader().addColumn ("Type", 2, 150);
-    table.setHeaderHeight (20);
-    table.setBounds (10, 50, 400, 80);
-    holder.addAndMakeVisible (table);
-
-    juce::ComboBox box;
-    box.addItem ("all", 1);
-    box.setSelectedId (1, juce::dontSendNotification);
-    box.setBounds (10, 10, 250, 24);
-    holder.addAndMakeVisible (box);
-
-    auto image = TestHelpers::renderComponent (holder);
-    TestHelpers::writeSnapshot (image, "look-and-feel-table-and-combo");
-
-    // The real table's header separator after "Alias" and its flat part; the real combo box's body.
-    expectPixels (image, { { 209, 62, 0xffdcdcdc }, { 60, 65, flat }, { 210, 30, 0xffeeeeee } });
-    holder.setLookAndFeel (nullptr);
-}
-
 //==============================================================================
 TEST (MultiSelectionComponent, DrawsHeaderAndBodyOnTheLeft300PixelsAndWhiteBeyond)
 {
