@@ -139,8 +139,8 @@ TEST (ApplicationSettings, SettingsAreXmlWithCaseInsensitiveKeysBesideTheLogUnde
 }
 
 //==============================================================================
-// These two run in a process of their own (see the case after them): once the message loop
-// has been told to stop, it stays stopped for every later test of that process.
+// Runs in a process of its own (see the case after it), quitting one way or the other: once the
+// message loop has been told to stop, it stays stopped for every later test of that process.
 TEST (ApplicationQuitInOwnProcess, DISABLED_CloseButtonOrQuitCommandEndsTheMessageLoop)
 {
     auto app = std::make_unique<WirelaceApplication>();
