@@ -56,6 +56,17 @@ namespace
         return { tokens[0], tokens[1].substring (1).dropLastCharacters (1) };
     }
 
+    /** A node as "tag name=value name=value ...", its properties in their order. */
+    juce::String describe (const juce::ValueTree& node)
+    {
+        auto text = node.getType().toString();
+
+        for (int i = 0; i < node.getNumProperties(); ++i)
+            text << " " << node.getPropertyName (i).toString() << "=" << node[node.getPropertyName (i)].toString();
+
+        return text;
+    }
+
     juce::StringArray controlListLines()
     {
         juce::StringArray lines;
@@ -101,15 +112,17 @@ TEST (ControlCatalogueData, DocumentsAreNulTerminatedSevenBitAsciiWithTheirLineB
     EXPECT_TRUE (text.endsWith ("\r\nDEVICE-EVENTS names:\r\n\"Startup\"\r\n\"Shutdown\"\r\n\"StateRequest\""));
 }
 
-TEST (ControlCatalogueData, ControlListRowsPerGroupTypeAndDirectionAndTheKnownRowsVerbatim)
+TEST_F (LoadedCatalogue, ControlListRowsPerGroupTypeAndDirectionEachGiveTheirNodes)
 {
     const auto lines = controlListLines();
     ASSERT_EQ (lines.size(), 1479);
+    ASSERT_EQ (in.getNumChildren(), (int) std::size (groups));
+    ASSERT_EQ (out.getNumChildren(), (int) std::size (groups));
 
     std::vector<std::array<int, 3>> perGroup;
     std::map<juce::String, std::array<int, 3>> perType;
-    juce::StringArray headings;
-    int empty = 0, other = 0;
+    std::set<juce::String> inAliases, outAliases;
+    int empty = 0, other = 0, g = -1;
 
     for (auto& line : lines)
     {
@@ -117,35 +130,52 @@ TEST (ControlCatalogueData, ControlListRowsPerGroupTypeAndDirectionAndTheKnownRo
 
         if (line.endsWithChar (':'))
         {
-            headings.add (line);
+            ASSERT_LT (++g, (int) std::size (groups)) << line;
+            EXPECT_EQ (line, groups[g].heading);
+            EXPECT_EQ (in.getChild (g)["title"].toString() + "|" + out.getChild (g)["title"].toString(), juce::String (groups[g].title) + "|" + groups[g].title);
             perGroup.push_back ({});
         }
         else if (direction == notARow)
+        {
             ++(line.isEmpty() ? empty : other);
+        }
 
         if (line.endsWithChar (':') || direction == notARow)
             continue;
 
-        ASSERT_FALSE (headings.isEmpty()) << "row before the first heading: " << line;
+        ASSERT_GE (g, 0) << "row before the first heading: " << line;
         auto [alias, type] = aliasAndTypeOf (line);
-        ++perGroup.back()[(size_t) direction];
+        auto& counts = perGroup.back();
         ++perType[type][(size_t) direction];
 
         // Every row: direction field, blank, alias, blank, (type), " == ", quoted title without "=".
         EXPECT_TRUE (line.matchesWildcard ("?????? * (*) == \"*\"", false)) << line;
-        EXPECT_EQ (line.fromFirstOccurrenceOf (" == \"", false, false).indexOfChar ('='), -1) << line;
+        const auto title = line.fromFirstOccurrenceOf (" == \"", false, false).dropLastCharacters (1);
+        EXPECT_EQ (title.indexOfChar ('='), -1) << line;
         EXPECT_FALSE (juce::CharacterFunctions::isDigit (alias.getLastCharacter())) << line;
-        EXPECT_TRUE (alias.startsWith (groups[headings.size() - 1].aliasPrefix)) << line;
+        EXPECT_TRUE (alias.startsWith (groups[g].aliasPrefix)) << line;
+
+        // The row's node, in the row's order, in each tree it belongs to: an "In&Out" row gives two distinct equal nodes.
+        const auto expected = "value alias=" + alias + " title=" + groups[g].title + " " + title + " type=" + type + " group=" + groups[g].title;
+        const auto inNode = in.getChild (g).getChild (counts[inOutRow] + counts[inRow]);
+        const auto outNode = out.getChild (g).getChild (counts[inOutRow] + counts[outRow]);
+        ++counts[(size_t) direction];
+
+        EXPECT_TRUE (direction == outRow || (describe (inNode) == expected && inAliases.insert (alias).second)) << describe (inNode) << " for " << line;
+        EXPECT_TRUE (direction == inRow || (describe (outNode) == expected && outAliases.insert (alias).second)) << describe (outNode) << " for " << line;
+        EXPECT_TRUE (direction != inOutRow || inNode != outNode) << line;
     }
 
     EXPECT_EQ (empty, 63);
     EXPECT_EQ (other, 3); // the three quoted event names
-    ASSERT_EQ (headings.size(), (int) std::size (groups));
+    ASSERT_EQ (g + 1, (int) std::size (groups));
 
-    for (size_t g = 0; g < std::size (groups); ++g)
+    for (size_t i = 0; i < std::size (groups); ++i)
     {
-        EXPECT_EQ (headings[(int) g], groups[g].heading);
-        EXPECT_EQ (perGroup[g], (std::array<int, 3> { groups[g].inOut, groups[g].inOnly, groups[g].outOnly })) << groups[g].heading;
+        const auto& e = groups[i];
+        EXPECT_EQ (perGroup[i], (std::array<int, 3> { e.inOut, e.inOnly, e.outOnly })) << e.heading;
+        EXPECT_EQ (in.getChild ((int) i).getNumChildren(), e.inOut + e.inOnly) << e.heading;
+        EXPECT_EQ (out.getChild ((int) i).getNumChildren(), e.inOut + e.outOnly) << e.heading;
     }
 
     const std::map<juce::String, std::array<int, 3>> expectedPerType {
@@ -162,56 +192,6 @@ TEST (ControlCatalogueData, ControlListRowsPerGroupTypeAndDirectionAndTheKnownRo
                        "In&Out reg(RegisterLogic1) (Logic) == \"Register Logic 1\"", "In&Out mod(ShiftLogic1) (Logic) == \"Shift Logic 1\"",
                        "In     app(Plugin Preferences) (Trigger) == \"Plugin Preferences...\"" })
         EXPECT_TRUE (lines.contains (row)) << row;
-}
-
-//==============================================================================
-TEST_F (LoadedCatalogue, BothTreesHoldTheGroupsWithDistinctValueNodesInTheirPropertyOrder)
-{
-    ASSERT_EQ (in.getNumChildren(), (int) std::size (groups));
-    ASSERT_EQ (out.getNumChildren(), (int) std::size (groups));
-    int shared = 0;
-
-    for (int g = 0; g < in.getNumChildren(); ++g)
-    {
-        const auto& e = groups[g];
-        EXPECT_EQ (in.getChild (g)["title"].toString(), e.title);
-        EXPECT_EQ (out.getChild (g)["title"].toString(), e.title);
-        EXPECT_EQ (in.getChild (g).getNumChildren(), e.inOut + e.inOnly) << e.title;
-        EXPECT_EQ (out.getChild (g).getNumChildren(), e.inOut + e.outOnly) << e.title;
-
-        for (auto* tree : { &in, &out })
-        {
-            std::set<juce::String> aliases;
-
-            for (const auto& value : tree->getChild (g))
-            {
-                ASSERT_EQ (value.getNumProperties(), 4);
-                juce::String names;
-
-                for (int i = 0; i < 4; ++i)
-                    names << value.getPropertyName (i).toString() << " ";
-
-                EXPECT_EQ (value.getType().toString() + " " + names, "value alias title type group ");
-                EXPECT_EQ (value["group"].toString(), e.title);
-                EXPECT_TRUE (value["title"].toString().startsWith (juce::String (e.title) + " "));
-                EXPECT_TRUE (aliases.insert (value["alias"].toString()).second) << "twice: " << value["alias"].toString();
-            }
-        }
-
-        // An "In&Out" row gives two distinct but equal nodes.
-        for (const auto& outValue : out.getChild (g))
-        {
-            auto inValue = in.getChild (g).getChildWithProperty ("alias", outValue["alias"]);
-
-            if (inValue.isValid())
-            {
-                ++shared;
-                EXPECT_TRUE (inValue.isEquivalentTo (outValue) && inValue != outValue);
-            }
-        }
-    }
-
-    EXPECT_EQ (shared, 542);
 }
 
 //==============================================================================
