@@ -381,6 +381,20 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
         out << "<main/>";
     }
 
+    // Small enough to be read, but with more elements than a document may hold.
+    auto emptyElements = folder.getChildFile ("elements.mappings");
+    {
+        juce::FileOutputStream out (emptyElements);
+        ASSERT_TRUE (out.openedOk());
+        const auto chunk = juce::String::repeatedString ("<x/>", 1000000);
+        out << "<main><version/><controller kind=\"midi\"/>";
+
+        for (int i = 0; i < 5; ++i)
+            out << chunk;
+
+        out << "</main>";
+    }
+
     auto directory = folder.getChildFile ("a folder.mappings");
     ASSERT_TRUE (directory.createDirectory());
 
@@ -419,6 +433,7 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
         { "overlong UTF-8", writeBytes ("overlong.mappings", overlong.data(), overlong.size()), "UTF-8" },
         { "deep nesting", writeText ("deep.mappings", deep), "too deep" },
         { "huge file", huge, "too large" },
+        { "five million elements", emptyElements, "more than 4000000 elements" },
     };
 
     // Should opening the pipe block, a writer comes after a while and ends the wait, so
