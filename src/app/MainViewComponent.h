@@ -103,6 +103,10 @@ public:
     */
     bool pasteMappingsFromText (const juce::String& clipboardText);
 
+    /** The text with every "<MIDI" (in any case, as juce::String::replace with ignoreCase
+        matches it) written as "<midi", in one pass over the text. */
+    static juce::String lowerCaseMidiTags (const juce::String& text);
+
     void deleteSelectedMappings();
     void toggleSourceEditor();
 
