@@ -7,6 +7,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "model/ControlCatalogue.h"
+#include "model/XmlGuard.h"
 
 /** What the fuzz targets share: JUCE start-up, the catalogue, turning bytes into text, and
     stopping with a message when a property of the program does not hold. */
@@ -40,11 +41,20 @@ namespace FuzzSupport
         }
     }
 
-    /** The bytes as text, read the way a file's bytes are read (a byte-order mark picks UTF-16,
-        otherwise UTF-8). */
+    /** The bytes as a text from the clipboard arrives: JUCE's own reading of bytes (a
+        byte-order mark picks UTF-16, otherwise UTF-8, broken sequences kept). */
     inline juce::String textFromBytes (const std::uint8_t* data, std::size_t size)
     {
         return juce::String::createStringFromData (data, (int) size);
+    }
+
+    /** The bytes as a file's bytes become text (XmlGuard::decodeText); empty when they are
+        not text. */
+    inline juce::String fileTextFromBytes (const std::uint8_t* data, std::size_t size)
+    {
+        juce::String text, error;
+        XmlGuard::decodeText (data, size, text, error);
+        return text;
     }
 
     /** Reports a broken property with the texts that show it, then aborts, so that libFuzzer

@@ -146,7 +146,7 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
-    const auto text = FuzzSupport::textFromBytes (data, size);
+    const auto text = FuzzSupport::fileTextFromBytes (data, size);
 
     if (! document->isValidXmlText (text))
         return 0;

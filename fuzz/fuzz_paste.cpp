@@ -125,6 +125,8 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     }
 
     const auto text = FuzzSupport::textFromBytes (data, size);
+    FuzzSupport::check (MainViewComponent::lowerCaseMidiTags (text) == text.replace ("<MIDI", "<midi", true),
+                        "the one-pass MIDI tag replacement differs from String::replace", text);
     const bool rebuilt = view->pasteMappingsFromText (text);
     const auto written = document.toXmlString();
 

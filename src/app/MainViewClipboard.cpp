@@ -147,7 +147,7 @@ void MainViewComponent::pasteMappings()
 
 bool MainViewComponent::pasteMappingsFromText (const juce::String& clipboardText)
 {
-    auto text = clipboardText.trim().replace ("<MIDI", "<midi", true);
+    auto text = lowerCaseMidiTags (clipboardText.trim());
 
     // Copied mappings are a series of elements: wrap them into one root. Only the first line
     // and whether there is a second one matter, so the text is not split up as a whole.
@@ -201,6 +201,36 @@ bool MainViewComponent::pasteMappingsFromText (const juce::String& clipboardText
     }
 
     return false;
+}
+
+juce::String MainViewComponent::lowerCaseMidiTags (const juce::String& text)
+{
+    // juce::String::replace copies the whole text for every match; this copies it once. The
+    // name is compared character by character as replace compares it, so the result is the same.
+    static const juce::CharPointer_ASCII name ("midi");
+    constexpr int nameLength = 4;
+
+    juce::MemoryOutputStream result ((size_t) text.getNumBytesAsUTF8() + 1);
+    auto p = text.getCharPointer();
+    auto runStart = p;
+
+    while (! p.isEmpty())
+    {
+        if (*p == '<' && (p + 1).compareIgnoreCaseUpTo (name, nameLength) == 0)
+        {
+            result.write (runStart.getAddress(), (size_t) (p.getAddress() - runStart.getAddress()));
+            result << "<midi";
+            p += 1 + nameLength;
+            runStart = p;
+        }
+        else
+        {
+            ++p;
+        }
+    }
+
+    result.write (runStart.getAddress(), (size_t) (p.getAddress() - runStart.getAddress()));
+    return result.toUTF8();
 }
 
 //==============================================================================

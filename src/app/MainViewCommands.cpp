@@ -204,22 +204,28 @@ bool MainViewComponent::askToSaveChanges()
                                                                "Save", "Don't Save", "Cancel",
                                                                nullptr, nullptr);
 
-    // Save counts as Save whatever the save does, even when its chooser is cancelled.
+    // Save counts as Save even when its chooser is cancelled; but when the file cannot be
+    // written, going on would lose the changes.
     if (choice == 1)
-        saveDocument();
+        return ! saveDocument();
 
     return choice == 0;
 }
 
-void MainViewComponent::saveAs()
+bool MainViewComponent::saveAs()
 {
     juce::FileChooser chooser ("Save mappings file ...", juce::File::getCurrentWorkingDirectory(), "*.mappings", true);
 
     if (! chooser.browseForFileToSave (false))
-        return;
+        return true;
 
-    document->saveAs (chooser.getResult());
+    const bool written = document->saveAs (chooser.getResult());
     recordRecentFile (recentFiles, settings, document->getFilePath());
+
+    if (! written)
+        showSaveError();
+
+    return written;
 }
 
 void MainViewComponent::openFile()
@@ -250,12 +256,22 @@ void MainViewComponent::createNewDocument()
     updateMappingList();
 }
 
-void MainViewComponent::saveDocument()
+bool MainViewComponent::saveDocument()
 {
-    if (document->getFilePath().isNotEmpty())
-        document->save();
-    else
-        saveAs();
+    if (document->getFilePath().isEmpty())
+        return saveAs();
+
+    if (document->save())
+        return true;
+
+    showSaveError();
+    return false;
+}
+
+void MainViewComponent::showSaveError()
+{
+    juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Error",
+                                       "The mappings could not be saved.\n" + document->getSaveError(), "OK", this);
 }
 
 void MainViewComponent::openDocument()

@@ -67,18 +67,28 @@ public:
     /** Stores the window whose title names the document last opened. */
     void setMainWindow (WirelaceApplication::MainWindow* window);
 
-    /** Asks whether to save the unsaved changes (Save runs the save road); true only for Cancel. */
+    /**
+        Asks whether to save the unsaved changes (Save runs the save road). True when the
+        command that asked must stop: for Cancel, and for Save when the file could not be
+        written (the user has been told why, and the changes stay). A cancelled save chooser
+        still lets the command go on.
+    */
     bool askToSaveChanges();
 
-    /** Asks for a file, saves the document there and puts it at the head of the recent files. */
-    void saveAs();
+    /**
+        Asks for a file, saves the document there and puts it at the head of the recent files.
+        A file that cannot be written is reported in an alert titled "Error", with the reason;
+        the result is then false (a cancelled chooser is no failure).
+    */
+    bool saveAs();
 
     /** Asks for a ".mappings" file and opens it; an accepted file joins the recent files. */
     void openFile();
 
 private:
     void createNewDocument();
-    void saveDocument();
+    bool saveDocument();
+    void showSaveError();
     void openDocument();
     void openRecentFile (int index);
     void toggleBugReporter();
@@ -102,6 +112,10 @@ public:
         document's bound, changes nothing. Returns true when the row list was rebuilt.
     */
     bool pasteMappingsFromText (const juce::String& clipboardText);
+
+    /** The text with every "<MIDI" (in any case, as juce::String::replace with ignoreCase
+        matches it) written as "<midi", in one pass over the text. */
+    static juce::String lowerCaseMidiTags (const juce::String& text);
 
     void deleteSelectedMappings();
     void toggleSourceEditor();

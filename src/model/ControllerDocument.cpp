@@ -1,6 +1,8 @@
 #include "model/ControllerDocument.h"
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "model/XmlGuard.h"
 #include "resources/Resources.h"
@@ -44,9 +46,161 @@ namespace
 
     const char* const defaultName = "unnamed.mappings";
 
-    /** Mapping files hold kilobytes; a file past this size is refused before it is read, as
-        its parsed tree alone would take several times as much memory. */
-    constexpr juce::int64 maxFileSize = 256 * 1024 * 1024;
+    /**
+        Mapping files hold kilobytes; a file past this size is refused. The largest real one
+        carries an icon of 4096 by 4096 pixels that does not compress (90 MB of text, see
+        XmlGuard::maxValueLength). With XmlGuard's bound on elements, attributes and texts this
+        keeps the memory that loading takes within about 1 GB: the file's text and the copies
+        the parser makes of its values (128 MB each), the bytes read (128 MB, released once
+        they are text), and at most XmlGuard::maxItems objects of the parsed tree and the
+        juce::ValueTree made from it (about 150 bytes each, 600 MB).
+    */
+    constexpr juce::int64 maxFileSize = 128 * 1024 * 1024;
+
+    const char* const tooLargeError = "The file is too large to be a mappings file (more than 128 MB)";
+
+    /** How many symbolic links in a row are followed to the file they stand for (as Linux does). */
+    constexpr int maxSymbolicLinks = 40;
+
+    std::filesystem::path toPath (const juce::File& file)
+    {
+        return std::filesystem::path (file.getFullPathName().toStdString());
+    }
+
+    juce::File toFile (const std::filesystem::path& path)
+    {
+        return juce::File (juce::String (juce::CharPointer_UTF8 (path.string().c_str())));
+    }
+
+    juce::String describe (const std::error_code& error)
+    {
+        return juce::String (juce::CharPointer_UTF8 (error.message().c_str()));
+    }
+
+    /**
+        Why the file cannot be read as a mappings file, or an empty text when it can. Only a
+        regular file (reached through any symbolic links) is opened: a device such as
+        /dev/zero gives bytes without end, and opening a named pipe waits for a writer for ever.
+        JUCE tells files from folders only, so the file's type comes from std::filesystem.
+    */
+    juce::String findReasonNotToRead (const juce::File& file)
+    {
+        std::error_code error;
+        const auto status = std::filesystem::status (toPath (file), error);
+
+        if (status.type() == std::filesystem::file_type::not_found)
+            return "The file does not exist";
+
+        if (error)
+            return "The file cannot be reached: " + describe (error);
+
+        if (status.type() == std::filesystem::file_type::directory)
+            return "The path names a folder, not a file";
+
+        if (status.type() != std::filesystem::file_type::regular)
+            return "The path names a device, pipe or socket, not a regular file";
+
+        if (file.getSize() > maxFileSize)
+            return tooLargeError;
+
+        return {};
+    }
+
+    /** Reads at most maxFileSize bytes, whatever size the file reports; false with a reason
+        when it cannot be read or holds more. */
+    bool readBounded (const juce::File& file, juce::MemoryBlock& bytes, juce::String& reason)
+    {
+        juce::FileInputStream in (file);
+
+        if (! in.openedOk())
+        {
+            reason = "The file could not be opened: " + in.getStatus().getErrorMessage();
+            return false;
+        }
+
+        in.readIntoMemoryBlock (bytes, (ssize_t) maxFileSize + 1);
+
+        if ((juce::int64) bytes.getSize() > maxFileSize)
+        {
+            bytes.reset();
+            reason = tooLargeError;
+            return false;
+        }
+
+        if (in.getStatus().failed())
+        {
+            reason = "The file could not be read: " + in.getStatus().getErrorMessage();
+            return false;
+        }
+
+        return true;
+    }
+
+    /**
+        The file that writing to file really changes: symbolic links are followed to the file
+        they stand for, so that saving keeps the link and changes what it points at (renaming
+        a new file over the link itself would replace the link). False with a reason for a loop
+        of links.
+    */
+    bool followSymbolicLinks (const juce::File& file, juce::File& target, juce::String& reason)
+    {
+        auto path = toPath (file);
+
+        for (int i = 0; i <= maxSymbolicLinks; ++i)
+        {
+            std::error_code error;
+
+            if (! std::filesystem::is_symlink (std::filesystem::symlink_status (path, error)))
+            {
+                target = toFile (path);
+                return true;
+            }
+
+            auto linked = std::filesystem::read_symlink (path, error);
+
+            if (error)
+            {
+                reason = "The symbolic link cannot be read: " + describe (error);
+                return false;
+            }
+
+            path = linked.is_absolute() ? linked : path.parent_path() / linked;
+        }
+
+        reason = "The symbolic links of the path form a loop or a chain that is too long";
+        return false;
+    }
+
+    /** Why an existing file may not be replaced, or an empty text. A file without any write
+        permission is read-only for this editor, even where the user could override that. */
+    juce::String findReasonNotToReplace (const juce::File& target, std::filesystem::perms& permissions)
+    {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        const auto status = fs::status (toPath (target), error);
+
+        if (status.type() == fs::file_type::not_found)
+            return {};
+
+        if (error)
+            return "The file cannot be reached: " + describe (error);
+
+        if (status.type() == fs::file_type::directory)
+            return "A folder of that name is in the way";
+
+        if (status.type() != fs::file_type::regular)
+            return "The path names a device, pipe or socket, not a regular file";
+
+        permissions = status.permissions() & fs::perms::all;
+
+        if ((permissions & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) == fs::perms::none)
+            return "The file is read-only";
+
+        if (! target.hasWriteAccess())
+            return "You have no permission to change the file";
+
+        return {};
+    }
     const char* const defaultIconFile = "default_icon.png";
 
     /** How the file is written: the XML declaration with "UTF-8", lines wrapped after 60
@@ -67,7 +221,8 @@ namespace
         (a full disk), and the truncated file would replace the old one; so before the
         temporary file takes the target's place, its size must be every byte written.
     */
-    bool writeThroughTemporaryFile (const juce::XmlElement& xml, const juce::File& target)
+    bool writeThroughTemporaryFile (const juce::XmlElement& xml, const juce::File& target,
+                                    const std::filesystem::perms* permissions, juce::String& reason)
     {
         juce::TemporaryFile temporary (target);
         juce::int64 bytesWritten = 0;
@@ -76,21 +231,49 @@ namespace
             juce::FileOutputStream out (temporary.getFile());
 
             if (! out.openedOk())
+            {
+                reason = "The file could not be written: " + out.getStatus().getErrorMessage();
                 return false;
+            }
 
             xml.writeTo (out, getFileFormat());
             out.flush();
 
             if (out.getStatus().failed())
+            {
+                reason = "The file could not be written: " + out.getStatus().getErrorMessage();
                 return false;
+            }
 
             bytesWritten = out.getPosition();
         }
 
         if (temporary.getFile().getSize() != bytesWritten)
+        {
+            reason = "The file could not be written whole (is the disk full?)";
             return false;
+        }
 
-        return temporary.overwriteTargetFileWithTemporary();
+        // The new file takes the old one's permissions (a private file stays private).
+        if (permissions != nullptr)
+        {
+            std::error_code error;
+            std::filesystem::permissions (toPath (temporary.getFile()), *permissions, error);
+
+            if (error)
+            {
+                reason = "The file's permissions could not be kept: " + describe (error);
+                return false;
+            }
+        }
+
+        if (! temporary.overwriteTargetFileWithTemporary())
+        {
+            reason = "The new file could not take the old one's place";
+            return false;
+        }
+
+        return true;
     }
 
     /** A "midi" element of type "CC" on controller/channel 1, as new mappings carry it. */
@@ -203,37 +386,37 @@ bool ControllerDocument::loadFrom (const juce::File& file)
 {
     filePath.clear();
 
-    if (! file.existsAsFile())
-        return false;
+    auto reason = findReasonNotToRead (file);
 
-    if (file.getSize() > maxFileSize)
+    if (reason.isNotEmpty())
     {
-        lastError = "The file is too large to be a mappings file (more than 256 MB)";
+        lastError = reason;
         return false;
     }
 
-    juce::MemoryBlock bytes;
+    std::unique_ptr<juce::XmlElement> xml;
 
-    if (! file.loadFileAsData (bytes))
     {
-        lastError = "The file could not be read";
-        return false;
+        juce::String text;
+
+        {
+            juce::MemoryBlock bytes;
+
+            if (! readBounded (file, bytes, reason) || ! XmlGuard::decodeText (bytes.getData(), bytes.getSize(), text, reason))
+            {
+                lastError = reason;
+                return false;
+            }
+        }
+
+        xml = parseText (text);
     }
-
-    juce::String text, error;
-
-    if (! XmlGuard::decodeText (bytes.getData(), bytes.getSize(), text, error))
-    {
-        lastError = error;
-        return false;
-    }
-
-    auto xml = parseText (text);
 
     if (xml == nullptr)
         return false;
 
     auto newTree = juce::ValueTree::fromXml (*xml);
+    xml.reset();
 
     if (! isControllerTree (newTree))
         return false;
@@ -248,20 +431,48 @@ bool ControllerDocument::loadFrom (const juce::File& file)
 bool ControllerDocument::save()
 {
     if (filePath.isEmpty())
+    {
+        saveError = "The document has no file yet";
         return false;
+    }
 
     return saveAs (juce::File (filePath));
 }
 
 bool ControllerDocument::saveAs (const juce::File& file)
 {
-    // A folder standing at the target is no file to write; JUCE would replace an empty one.
-    if (file.getFullPathName().isEmpty() || file.isDirectory())
+    saveError.clear();
+
+    if (file.getFullPathName().isEmpty())
+    {
+        saveError = "No file is given";
+        return false;
+    }
+
+    // A folder standing at the target is no file to write (JUCE would replace an empty one),
+    // and a read-only file is not replaced.
+    juce::File target;
+    auto permissions = std::filesystem::perms::unknown;
+
+    if (! followSymbolicLinks (file, target, saveError))
+        return false;
+
+    saveError = findReasonNotToReplace (target, permissions);
+
+    if (saveError.isNotEmpty())
         return false;
 
     auto xml = tree.createXml();
 
-    if (xml == nullptr || ! writeThroughTemporaryFile (*xml, file))
+    if (xml == nullptr)
+    {
+        saveError = "The document is empty";
+        return false;
+    }
+
+    const auto* keptPermissions = permissions != std::filesystem::perms::unknown ? &permissions : nullptr;
+
+    if (! writeThroughTemporaryFile (*xml, target, keptPermissions, saveError))
         return false;
 
     if (filePath != file.getFullPathName())
@@ -316,6 +527,7 @@ juce::String ControllerDocument::getFilePath() const { return filePath; }
 juce::String ControllerDocument::getName() const { return name; }
 bool ControllerDocument::hasChangedSinceSaved() const { return changed; }
 juce::String ControllerDocument::getLastError() const { return lastError; }
+juce::String ControllerDocument::getSaveError() const { return saveError; }
 
 juce::ValueTree ControllerDocument::getMappings() const
 {

@@ -33,9 +33,10 @@ public:
     /**
         Reads a file and takes it when it is a controller file.
 
-        The path is emptied first, whatever follows. A file that is missing, unreadable, not
+        The path is emptied first, whatever follows. Only a regular file is read, and at most
+        128 MB of it. A file that is missing, not a regular file, too large, unreadable, not
         text, not well-formed XML or not a controller file is refused: the result is false and
-        the tree, name and changed flag stay as they were (the last error says why the text
+        the tree, name and changed flag stay as they were (the last error says why the file
         could not be read or parsed).
     */
     bool loadFrom (const juce::File& file);
@@ -46,7 +47,10 @@ public:
     /**
         Writes the document to file (through a temporary file that then replaces the target,
         so a failed write leaves the old file whole) and adopts that file's path and name.
-        On failure the result is false and nothing changes.
+        A symbolic link is followed: the file it points at gets the new content and the link
+        stays. The new file keeps the old one's permissions. A folder, a device, a read-only
+        file or one the user may not write is refused. On failure the result is false, nothing
+        changes, and getSaveError says why.
     */
     bool saveAs (const juce::File& file);
 
@@ -64,8 +68,11 @@ public:
     juce::String getName() const;
     bool hasChangedSinceSaved() const;
 
-    /** The error text of the last XML text that could not be read or parsed. */
+    /** The error text of the last file or XML text that could not be read or parsed. */
     juce::String getLastError() const;
+
+    /** Why the last save or saveAs failed; empty after one that succeeded. */
+    juce::String getSaveError() const;
 
     /** The "mappings" element of "controller", holding "input-mappings" and "output-mappings";
         an invalid tree when the document has none. */
@@ -126,6 +133,7 @@ private:
     juce::String name;
     bool changed = false;
     juce::String lastError;
+    juce::String saveError;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControllerDocument)
 };

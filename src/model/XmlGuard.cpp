@@ -1,7 +1,11 @@
 #include "model/XmlGuard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace XmlGuard
@@ -51,7 +55,14 @@ namespace
             tooDeep,
             documentType,
             referenceCutOff,
-            endlessLoop
+            endlessLoop,
+            nameTooLong,
+            valueTooLong,
+            tooManyReferences,
+            tooManyItems,
+            tooManyNames,
+            repeatedAttribute,
+            impossibleBinary
         };
 
         ParseWalk (const juce::String& textToWalk, int maxDepthToAllow)
@@ -104,6 +115,7 @@ namespace
             bool isEntity = false;
             bool inText = false;            // children: inside a run of text
             CharPointer lastTextStart { nullptr }; // children: where the last text run began
+            size_t textRunBytes = 0;        // children: bytes of the text run so far
             juce::String entityText;        // entity: the text being read
             CharPointer savedInput { nullptr };
             bool savedOutOfData = false;
@@ -114,6 +126,51 @@ namespace
         {
             if (openElements + 1 > maxDepth)
                 verdict = Verdict::tooDeep;
+            else
+                countItem();
+        }
+
+        /** Every element, attribute and text run becomes an object of its own in the parsed
+            tree and again in a juce::ValueTree: their number bounds the memory a text takes. */
+        void countItem()
+        {
+            if (++numItems > maxItems)
+                verdict = Verdict::tooManyItems;
+        }
+
+        static size_t bytesBetween (CharPointer start, CharPointer end) noexcept
+        {
+            return (size_t) (end.getAddress() - start.getAddress());
+        }
+
+        /** Element and attribute names: each distinct one is kept in JUCE's global string pool
+            for as long as it is used, and the pool inserts every new one into a sorted array. */
+        void noteName (CharPointer start, CharPointer end)
+        {
+            const auto numBytes = bytesBetween (start, end);
+
+            if (numBytes > maxNameLength)
+            {
+                verdict = Verdict::nameTooLong;
+                return;
+            }
+
+            if (distinctNames.emplace (start.getAddress(), numBytes).second && distinctNames.size() > maxDistinctNames)
+                verdict = Verdict::tooManyNames;
+        }
+
+        /** The attributes of the tag just read: the same name twice (also "x" beside "base64:x",
+            which juce::ValueTree::fromXml both makes property "x") is refused. Sorting keeps
+            this linear in the text, unlike asking the parsed element for attribute i. */
+        void checkTagAttributes()
+        {
+            if (tagAttributeNames.size() < 2)
+                return;
+
+            std::sort (tagAttributeNames.begin(), tagAttributeNames.end());
+
+            if (std::adjacent_find (tagAttributeNames.begin(), tagAttributeNames.end()) != tagAttributeNames.end())
+                verdict = Verdict::repeatedAttribute;
         }
 
         void pushChildren()
@@ -295,8 +352,10 @@ namespace
             return name;
         }
 
-        void readQuotedString()
+        /** Reads a quoted attribute value as the parser does; gives the number of references in it. */
+        size_t readQuotedString()
         {
+            size_t numReferences = 0;
             auto quote = readNextChar();
 
             while (! outOfData)
@@ -310,10 +369,11 @@ namespace
 
                 if (c == '&')
                 {
+                    ++numReferences;
                     readEntity();
 
                     if (verdict != Verdict::fine)
-                        return;
+                        return numReferences;
                 }
                 else
                 {
@@ -324,7 +384,7 @@ namespace
                         if (character == quote)
                         {
                             ++input;
-                            return;
+                            return numReferences;
                         }
 
                         if (character == '&')
@@ -340,10 +400,65 @@ namespace
                     }
                 }
             }
+
+            return numReferences;
+        }
+
+        /**
+            Checks one attribute value that readQuotedString has just read from valueStart.
+            The parser appends to the value once per reference, and every append copies the
+            whole value so far, so many references in a long value take quadratic time: their
+            number times the value's length is bounded.
+        */
+        void checkValue (CharPointer nameStart, CharPointer nameEnd, CharPointer valueStart, size_t numReferences)
+        {
+            const auto numBytes = bytesBetween (valueStart, input);
+
+            if (numBytes > maxValueLength)
+            {
+                verdict = Verdict::valueTooLong;
+                return;
+            }
+
+            if (numReferences * numBytes > maxReferenceWork)
+            {
+                verdict = Verdict::tooManyReferences;
+                return;
+            }
+
+            std::string_view name (nameStart.getAddress(), bytesBetween (nameStart, nameEnd));
+            static constexpr std::string_view binaryPrefixText ("base64:");
+
+            if (name.substr (0, binaryPrefixText.size()) == binaryPrefixText)
+            {
+                name.remove_prefix (binaryPrefixText.size());
+
+                // Memory-block text never holds a reference, so the value is its raw text, less the quote.
+                const auto valueEnd = numBytes > 0 ? input - 1 : input;
+
+                if (numReferences > 0 || ! isSafeMemoryBlockText (juce::String (valueStart + 1, valueEnd)))
+                {
+                    verdict = Verdict::impossibleBinary;
+                    return;
+                }
+            }
+
+            tagAttributeNames.push_back (name);
         }
 
         /** The parser's readNextElement up to the point where it would read the children. */
         Tag readTag()
+        {
+            tagAttributeNames.clear();
+            const auto tag = readTagAndAttributes();
+
+            if (verdict == Verdict::fine)
+                checkTagAttributes();
+
+            return tag;
+        }
+
+        Tag readTagAndAttributes()
         {
             skipNextWhiteSpace();
 
@@ -362,7 +477,14 @@ namespace
                     return Tag::none;
             }
 
-            noteElement();
+            noteName (input, endOfToken);
+
+            if (verdict == Verdict::fine)
+                noteElement();
+
+            if (verdict != Verdict::fine)
+                return Tag::closed;
+
             input = endOfToken;
 
             for (;;)
@@ -384,7 +506,9 @@ namespace
 
                 if (isIdentifierChar (c))
                 {
+                    const auto nameStart = input;
                     input = findEndOfToken (input);
+                    const auto nameEnd = input;
                     skipNextWhiteSpace();
 
                     if (readNextChar() != '=')
@@ -395,7 +519,19 @@ namespace
 
                     if (nextChar == '"' || nextChar == '\'')
                     {
-                        readQuotedString();
+                        noteName (nameStart, nameEnd);
+
+                        if (verdict == Verdict::fine)
+                            countItem();
+
+                        if (verdict != Verdict::fine)
+                            return Tag::closed;
+
+                        const auto valueStart = input;
+                        const auto numReferences = readQuotedString();
+
+                        if (verdict == Verdict::fine)
+                            checkValue (nameStart, nameEnd, valueStart, numReferences);
 
                         if (verdict != Verdict::fine)
                             return Tag::closed;
@@ -444,6 +580,8 @@ namespace
 
                 frame.lastTextStart = input;
                 frame.inText = true;
+                frame.textRunBytes = 0;
+                countItem();
                 return;
             }
 
@@ -548,6 +686,8 @@ namespace
                 return;
             }
 
+            const auto runStart = input;
+
             for (;; ++input)
             {
                 auto nextChar = *input;
@@ -561,7 +701,15 @@ namespace
                 }
 
                 if (nextChar == '<' || nextChar == '&')
+                {
+                    auto& frame = frames.back();
+                    frame.textRunBytes += bytesBetween (runStart, input);
+
+                    if (frame.textRunBytes > maxValueLength)
+                        verdict = Verdict::valueTooLong;
+
                     return;
+                }
 
                 if (nextChar == 0)
                 {
@@ -603,6 +751,9 @@ namespace
         int openElements = 0;
         std::vector<Frame> frames;
         Verdict verdict = Verdict::fine;
+        size_t numItems = 0;
+        std::unordered_set<std::string> distinctNames;
+        std::vector<std::string_view> tagAttributeNames;
     };
 
     /** Moves p past the next occurrence of the terminator; false when there is none. */
@@ -718,54 +869,49 @@ namespace
         return openElements.empty();
     }
 
-    /** The prefix of the attributes that juce::ValueTree::fromXml reads as binary data. */
-    const juce::String binaryPrefix ("base64:");
-
     /**
-        The reason why some element of the tree cannot be taken into a juce::ValueTree safely, or
-        an empty text. juce::ValueTree::fromXml makes one property per attribute without looking
-        for repeats, so an attribute given twice (or "x" beside "base64:x", both property "x")
-        would be shown from the first and written from the last. It decodes a "base64:"
-        attribute as binary data after allocating the byte count its text starts with, so that
-        count must be one the text can hold.
+        True when the bytes are UTF-8 as it is defined for interchange: every character in its
+        shortest form, none beyond U+10FFFF and no UTF-16 surrogate halves.
+        juce::CharPointer_UTF8::isValidString lets overlong forms through ("C0 AF" decodes
+        to "/"), so a text could hide markup characters from anything that looks at its bytes.
     */
-    juce::String findUnsafeAttribute (const juce::XmlElement& root)
+    bool isStrictUtf8 (const juce::uint8* bytes, size_t numBytes) noexcept
     {
-        std::vector<const juce::XmlElement*> pending { &root };
+        size_t i = 0;
 
-        while (! pending.empty())
+        while (i < numBytes)
         {
-            const auto* element = pending.back();
-            pending.pop_back();
+            const auto lead = bytes[i];
 
-            juce::StringArray propertyNames;
-
-            for (int i = 0; i < element->getNumAttributes(); ++i)
+            if (lead < 0x80)
             {
-                auto name = element->getAttributeName (i);
-
-                if (name.startsWith (binaryPrefix))
-                {
-                    if (! isSafeMemoryBlockText (element->getAttributeValue (i)))
-                        return "The binary data of attribute \"" + name + "\" has an impossible size";
-
-                    name = name.substring (binaryPrefix.length());
-                }
-
-                propertyNames.add (name);
+                ++i;
+                continue;
             }
 
-            propertyNames.sort (false);
+            size_t length = 0;
+            juce::uint8 low = 0x80, high = 0xbf; // allowed range of the second byte
 
-            for (int i = 1; i < propertyNames.size(); ++i)
-                if (propertyNames[i] == propertyNames[i - 1])
-                    return "An element gives the same attribute twice";
+            if (lead >= 0xc2 && lead <= 0xdf)       { length = 2; }
+            else if (lead == 0xe0)                  { length = 3; low = 0xa0; }
+            else if (lead == 0xed)                  { length = 3; high = 0x9f; }
+            else if (lead >= 0xe1 && lead <= 0xef)  { length = 3; }
+            else if (lead == 0xf0)                  { length = 4; low = 0x90; }
+            else if (lead >= 0xf1 && lead <= 0xf3)  { length = 4; }
+            else if (lead == 0xf4)                  { length = 4; high = 0x8f; }
+            else                                    { return false; }
 
-            for (auto* child : element->getChildIterator())
-                pending.push_back (child);
+            if (numBytes - i < length || bytes[i + 1] < low || bytes[i + 1] > high)
+                return false;
+
+            for (size_t k = 2; k < length; ++k)
+                if ((bytes[i + k] & 0xc0) != 0x80)
+                    return false;
+
+            i += length;
         }
 
-        return {};
+        return true;
     }
 
     /** A juce::String made with String::fromUTF8 keeps whatever bytes it was given. Counted
@@ -773,9 +919,7 @@ namespace
     bool isValidUtf8 (const juce::String& text)
     {
         auto* bytes = text.toRawUTF8();
-        auto numBytes = std::strlen (bytes);
-        return numBytes <= (size_t) std::numeric_limits<int>::max()
-            && juce::CharPointer_UTF8::isValidString (bytes, (int) numBytes);
+        return isStrictUtf8 (reinterpret_cast<const juce::uint8*> (bytes), std::strlen (bytes));
     }
 } // namespace
 
@@ -831,6 +975,34 @@ std::unique_ptr<juce::XmlElement> parse (const juce::String& text, juce::String&
         case ParseWalk::Verdict::endlessLoop:
             error = "The XML cannot be read: a processing instruction inside an element stops the parser";
             return {};
+
+        case ParseWalk::Verdict::nameTooLong:
+            error = "An element or attribute name is longer than " + juce::String (maxNameLength) + " bytes";
+            return {};
+
+        case ParseWalk::Verdict::valueTooLong:
+            error = "An attribute value or text is longer than " + juce::String (maxValueLength) + " bytes";
+            return {};
+
+        case ParseWalk::Verdict::tooManyReferences:
+            error = "An attribute value holds too many character or entity references for its length";
+            return {};
+
+        case ParseWalk::Verdict::tooManyItems:
+            error = "The XML holds more than " + juce::String (maxItems) + " elements, attributes and texts";
+            return {};
+
+        case ParseWalk::Verdict::tooManyNames:
+            error = "The XML uses more than " + juce::String (maxDistinctNames) + " different element and attribute names";
+            return {};
+
+        case ParseWalk::Verdict::repeatedAttribute:
+            error = "An element gives the same attribute twice";
+            return {};
+
+        case ParseWalk::Verdict::impossibleBinary:
+            error = "The binary data of a \"base64:\" attribute has an impossible size";
+            return {};
     }
 
     juce::XmlDocument document (text);
@@ -851,11 +1023,6 @@ std::unique_ptr<juce::XmlElement> parse (const juce::String& text, juce::String&
         error = juce::String (mismatchedTagError);
         return {};
     }
-
-    error = findUnsafeAttribute (*element);
-
-    if (error.isNotEmpty())
-        return {};
 
     return element;
 }
@@ -896,7 +1063,7 @@ bool decodeText (const void* data, size_t numBytes, juce::String& text, juce::St
         return false;
     }
 
-    if (! juce::CharPointer_UTF8::isValidString (start, (int) numBytes))
+    if (! isStrictUtf8 (reinterpret_cast<const juce::uint8*> (start), numBytes))
     {
         error = "The text is not valid UTF-8";
         return false;

@@ -20,11 +20,45 @@
     through are refused as well: a closing tag that names another element than the one it
     closes, an element that gives one attribute twice, and a binary ("base64:") attribute
     whose byte count its text cannot hold.
+
+    Like libxml2 for untrusted input, the guard bounds a single name, a single attribute value
+    or text, and the nesting; and it bounds what the parsed text costs: the number of
+    elements, attributes and texts (each becomes an object of the juce::XmlElement tree and
+    again of the juce::ValueTree made from it) and the number of distinct names (each stays in
+    JUCE's global string pool). Every check walks the text once, so the guard takes time in
+    proportion to the text.
 */
 namespace XmlGuard
 {
     /** The deepest element nesting that is parsed. Mapping files nest about 8 deep. */
     constexpr int maxNestingDepth = 256;
+
+    /** The longest element or attribute name, in bytes (libxml2's bound as well). */
+    constexpr size_t maxNameLength = 50000;
+
+    /**
+        The longest single attribute value or text, in bytes. The largest value of a real
+        mapping file is the icon's "Data": a 4096 by 4096 pixel RGBA picture stored as a PNG
+        that does not compress at all takes 4096 * (1 + 4096 * 4) bytes of image data plus
+        about 0.01 % for its zlib blocks and chunks (67.2 MB), written as memory-block text in
+        4/3 as many characters (89.6 MB). 96 MiB leaves room above that.
+    */
+    constexpr size_t maxValueLength = 96 * 1024 * 1024;
+
+    /** The bound on an attribute value's references times its length in bytes: JUCE copies
+        the value once per reference it appends. 4,000 references fit in a value of 1 KB. */
+    constexpr size_t maxReferenceWork = 4 * 1024 * 1024;
+
+    /**
+        The most elements, attributes and texts one text may hold. Parsed and then taken into
+        a juce::ValueTree, they take about 150 bytes each at most (measured), so with the file size
+        bound of the document this keeps a text within the memory budget. A mapping takes 5
+        to 16 of them; 4,000,000 is room for about 300,000 mappings.
+    */
+    constexpr size_t maxItems = 4000000;
+
+    /** The most distinct element and attribute names; a mapping file uses about forty. */
+    constexpr size_t maxDistinctNames = 10000;
 
     /** The start of the error text given for a text that nests too deeply. */
     extern const char* const tooDeepError;

@@ -591,3 +591,49 @@ TEST_F (MainViewClipboard, SourceEditorShowsThenHidesAndRebuildsTheRows)
     EXPECT_EQ (view->getIndexOfChildComponent (&editor), 0); // sent to the back
     EXPECT_EQ (inspect().table().getNumSelectedRows(), 0);   // rebuilt on hiding
 }
+
+// The paste writes "<MIDI" in any case as "<midi" in one pass, with exactly the result of
+// juce::String::replace ignoring case, which copied the whole text once per match.
+TEST_F (MainViewClipboard, MidiTagsAreLowerCasedInOnePassWithTheResultOfReplace)
+{
+    const juce::String odd (juce::CharPointer_UTF8 ("<M\xc4\xb1" "DI \xc3\xa4<mIdI<<MiDi/><MID<MIDIMIDI <midi\xe2\x82\xac"));
+    juce::StringArray texts { "", "<MIDI", "<MID", "x<MIDI/><Midi a=\"1\"/></MIDI>", "<<MIDI<MIDI", odd };
+
+    juce::Random random (17);
+    const char* pieces[] = { "<", "M", "m", "I", "i", "D", "d", "/", ">", " ", "\xc3\xa4" };
+
+    for (int i = 0; i < 200; ++i)
+    {
+        juce::String text;
+        for (int k = random.nextInt (40); --k >= 0;)
+            text += juce::String (juce::CharPointer_UTF8 (pieces[random.nextInt ((int) std::size (pieces))]));
+        texts.add (text);
+    }
+
+    for (auto& text : texts)
+    {
+        SCOPED_TRACE (text);
+        EXPECT_EQ (MainViewComponent::lowerCaseMidiTags (text), text.replace ("<MIDI", "<midi", true));
+    }
+
+    // Clipboards of 4,000, 15,000 (5 MB) and 100,000 (34 MB) copied mappings written in upper
+    // case paste completely, each well within the time bound.
+    const auto one = mappingText (makeOutput (fxOnOff, "true", {}, 2, 5)).replace ("<midi", "<MIDI") + "\r\n\r\n";
+    int pasted = 0;
+
+    for (int count : { 4000, 15000, 100000 })
+    {
+        SCOPED_TRACE (count);
+        juce::MemoryOutputStream clipboard;
+        for (int i = 0; i < count; ++i)
+            clipboard << one;
+
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        EXPECT_TRUE (view->pasteMappingsFromText (clipboard.toString()));
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 60000.0);
+
+        pasted += count;
+        ASSERT_EQ (outputs().getNumChildren(), pasted);
+        EXPECT_EQ (OutputMapping (outputs().getChild (pasted - 1)).getParameter (0), 5);
+    }
+}

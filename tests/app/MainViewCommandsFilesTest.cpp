@@ -203,10 +203,10 @@ TEST_F (MainViewCommandsFixture, FailedSaveAsOfANewDocumentRecordsNoRecentFile)
     document().createInputMapping ("deck_a");
     const auto unwritable = folder.getChildFile ("missing folder").getChildFile ("x.mappings");
 
-    CommandTestHelpers::ModalSequence dialogs ({ answer (1, CommandTestHelpers::chooseFile (unwritable)) });
+    CommandTestHelpers::ModalSequence dialogs ({ answer (1, CommandTestHelpers::chooseFile (unwritable)), answer (1) });
     EXPECT_TRUE (invoke (CommandIds::save));
 
-    EXPECT_EQ (dialogs.getNumEnded(), 1);
+    EXPECT_EQ (dialogs.getEndedNames(), juce::StringArray ("Save mappings file ...", "Error"));
     EXPECT_FALSE (unwritable.exists());
     EXPECT_TRUE (document().getFilePath().isEmpty());
     EXPECT_TRUE (document().hasChangedSinceSaved());
@@ -354,4 +354,70 @@ TEST_F (OpenRecentTest, AVanishedFileKeepsTheMappingsAndIdsOutsideTheListAreIgno
     view().menuItemSelected (0, 0);
     EXPECT_EQ (numRows(), 3);
     EXPECT_EQ (title(), "a.mappings");
+}
+
+// A save that fails is reported in an alert titled "Error" with the reason, from the menu's
+// Save and Save as and from the question's Save; there the command that asked stops, and the
+// document keeps its changes.
+TEST_F (MainViewCommandsFixture, FailedSaveIsReportedAndStopsTheCommandThatAsked)
+{
+    struct Case
+    {
+        const char* what;
+        bool documentHasFile;
+        juce::CommandID command;
+        int questionAnswers; // 1: the question comes first and is answered Save
+        bool chooserFirst;   // the save chooser comes before the alert
+    };
+
+    const Case cases[] = {
+        { "menu Save", true, CommandIds::save, 0, false },
+        { "menu Save as", true, CommandIds::saveAs, 0, true },
+        { "menu Save of a new document", false, CommandIds::save, 0, true },
+        { "Save in the question of New", true, CommandIds::newDocument, 1, false },
+        { "Save in the question of Open", true, CommandIds::open, 1, false },
+        { "Save as in the question of New", false, CommandIds::newDocument, 1, true },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        const auto readOnly = writeMappingsFile (juce::String ("read-only ") + c.what + ".mappings", 2);
+        const auto oldText = readOnly.loadFileAsString();
+        ASSERT_TRUE (readOnly.setReadOnly (true));
+
+        if (c.documentHasFile)
+            ASSERT_TRUE (document().loadFrom (readOnly));
+        else
+            document().newDocument();
+
+        document().createInputMapping ("deck_unsaved");
+        view().updateMappingList();
+        const auto rows = numRows();
+        const auto path = document().getFilePath();
+
+        std::vector<CommandTestHelpers::ModalSequence::Step> steps;
+        if (c.questionAnswers == 1)
+            steps.push_back (answer (1));
+        if (c.chooserFirst)
+            steps.push_back (answer (1, CommandTestHelpers::chooseFile (readOnly)));
+        steps.push_back (answer (1, [] (juce::Component& alert) { TestHelpers::writeSnapshot (alert, "save_error_alert"); }));
+        steps.push_back (answer (0)); // would end an open chooser, which must not come
+
+        CommandTestHelpers::ModalSequence dialogs (steps);
+        EXPECT_TRUE (invoke (c.command));
+
+        const auto alertIndex = (int) steps.size() - 2;
+        ASSERT_EQ (dialogs.getNumEnded(), alertIndex + 1) << dialogs.getEndedNames().joinIntoString (" | ");
+        const auto alert = dialogs.getStep (alertIndex)->getAlertTexts();
+        ASSERT_GE (alert.size(), 2);
+        EXPECT_EQ (alert[0], "Error");
+        EXPECT_TRUE (alert[1].contains ("read-only")) << alert[1];
+
+        EXPECT_EQ (readOnly.loadFileAsString(), oldText);
+        EXPECT_TRUE (document().hasChangedSinceSaved());
+        EXPECT_EQ (numRows(), rows);
+        EXPECT_EQ (document().getFilePath(), path);
+        readOnly.setReadOnly (false);
+    }
 }

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "model/ControllerDocument.h"
 #include "model/XmlGuard.h"
@@ -377,8 +381,32 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
         out << "<main/>";
     }
 
+    // Small enough to be read, but with more elements than a document may hold.
+    auto emptyElements = folder.getChildFile ("elements.mappings");
+    {
+        juce::FileOutputStream out (emptyElements);
+        ASSERT_TRUE (out.openedOk());
+        const auto chunk = juce::String::repeatedString ("<x/>", 1000000);
+        out << "<main><version/><controller kind=\"midi\"/>";
+
+        for (int i = 0; i < 5; ++i)
+            out << chunk;
+
+        out << "</main>";
+    }
+
     auto directory = folder.getChildFile ("a folder.mappings");
     ASSERT_TRUE (directory.createDirectory());
+
+    auto fifo = folder.getChildFile ("pipe.mappings");
+    ASSERT_EQ (mkfifo (fifo.getFullPathName().toRawUTF8(), 0600), 0);
+
+    auto loop = folder.getChildFile ("loop.mappings");
+    ASSERT_TRUE (folder.getChildFile ("other.mappings").createSymbolicLink (loop, true));
+    ASSERT_TRUE (loop.createSymbolicLink (folder.getChildFile ("other.mappings"), true));
+
+    auto overlong = good.toStdString(); // "/" written in an overlong form, which decodes to "/"
+    overlong.replace (overlong.find ("Twister"), 7, "Twi\xc0\xafter");
 
     struct Case
     {
@@ -388,8 +416,12 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
     };
 
     const Case cases[] = {
-        { "missing file", folder.getChildFile ("missing.mappings"), nullptr },
-        { "directory", directory, nullptr },
+        { "missing file", folder.getChildFile ("missing.mappings"), "does not exist" },
+        { "directory", directory, "folder" },
+        { "symbolic link loop", loop, "symbolic links" },
+        { "endless device", juce::File ("/dev/zero"), "device, pipe" },
+        { "random device", juce::File ("/dev/urandom"), "device, pipe" },
+        { "named pipe", fifo, "device, pipe" },
         { "empty file", writeText ("empty.mappings", {}), "not enough input" },
         { "binary garbage", writeBytes ("garbage.mappings", garbage.getData(), garbage.getSize()), "" },
         { "plain text", writeText ("text.mappings", "These are not the mappings you are looking for."), "No XML element" },
@@ -398,9 +430,20 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
         { "kind missing", writeText ("nokind.mappings", good.replace ("kind=\"midi\"", "")), nullptr },
         { "no version", writeText ("noversion.mappings", good.replace ("<version major=\"1\" minor=\"0\"/>", "")), nullptr },
         { "invalid UTF-8", writeBytes ("utf8.mappings", invalidUtf8Bytes.getData(), invalidUtf8Bytes.getSize()), "UTF-8" },
+        { "overlong UTF-8", writeBytes ("overlong.mappings", overlong.data(), overlong.size()), "UTF-8" },
         { "deep nesting", writeText ("deep.mappings", deep), "too deep" },
         { "huge file", huge, "too large" },
+        { "five million elements", emptyElements, "more than 4000000 elements" },
     };
+
+    // Should opening the pipe block, a writer comes after a while and ends the wait, so
+    // that the time bound below fails instead of the test hanging.
+    juce::WaitableEvent done;
+    std::thread rescuer ([&]
+    {
+        if (! done.wait (30000))
+            close (open (fifo.getFullPathName().toRawUTF8(), O_WRONLY));
+    });
 
     for (auto& c : cases)
     {
@@ -409,7 +452,9 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
         prepareEditedDocument (document, folder);
         State before (document);
 
+        const auto start = juce::Time::getMillisecondCounterHiRes();
         EXPECT_FALSE (document.loadFrom (c.file));
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 10000.0);
 
         State after (document);
         EXPECT_EQ (after.text, before.text);
@@ -430,6 +475,8 @@ TEST (ControllerDocumentFile, RefusedFilesKeepTheMappingsButLoseThePath)
         }
     }
 
+    done.signal();
+    rescuer.join();
     EXPECT_TRUE (directory.isDirectory());
 }
 
@@ -553,4 +600,109 @@ TEST (ControllerDocumentFile, SaveThatCannotWriteChangesNothing)
     EXPECT_TRUE (document.save());
     EXPECT_EQ (bytesOf (current), bytesOf (document.toXmlString()));
     EXPECT_FALSE (document.hasChangedSinceSaved());
+}
+
+// Saving over what stands at the path: a link keeps pointing at the file, which gets the new
+// text; the old file's permissions stay; what may not be replaced is left untouched.
+TEST (ControllerDocumentFile, SaveWritesThroughLinksKeepsPermissionsAndRefusesReadOnlyFiles)
+{
+    TestHelpers::TemporaryFolder folder;
+    const juce::String oldText ("old content");
+
+    auto plain = [&] (const juce::String& name, mode_t mode)
+    {
+        auto file = folder.getChildFile (name);
+        EXPECT_TRUE (file.replaceWithText (oldText));
+        EXPECT_EQ (chmod (file.getFullPathName().toRawUTF8(), mode), 0);
+        return file;
+    };
+
+    auto link = [&] (const juce::String& name, const juce::File& to)
+    {
+        auto file = folder.getChildFile (name);
+        EXPECT_TRUE (to.createSymbolicLink (file, true));
+        return file;
+    };
+
+    auto modeOf = [] (const juce::File& file)
+    {
+        struct stat info {};
+        return stat (file.getFullPathName().toRawUTF8(), &info) == 0 ? (info.st_mode & 07777) : 0u;
+    };
+
+    auto fifo = folder.getChildFile ("pipe.mappings");
+    EXPECT_EQ (mkfifo (fifo.getFullPathName().toRawUTF8(), 0600), 0);
+    auto loop = folder.getChildFile ("loop.mappings");
+    link ("loop2.mappings", loop);
+    link ("loop.mappings", folder.getChildFile ("loop2.mappings"));
+
+    struct Case
+    {
+        const char* what;
+        juce::File path;   // what saveAs is given
+        juce::File target; // the file that must (not) get the new text
+        mode_t mode;       // its permissions afterwards
+        const char* errorContains; // nullptr: written
+    };
+
+    const auto privateFile = plain ("private.mappings", 0600);
+    const auto groupFile = plain ("group.mappings", 0640);
+    const auto readOnly = plain ("readonly.mappings", 0444);
+    const auto linked = plain ("linked.mappings", 0600);
+
+    const Case cases[] = {
+        { "private file", privateFile, privateFile, 0600, nullptr },
+        { "group-readable file", groupFile, groupFile, 0640, nullptr },
+        { "link to a private file", link ("link.mappings", linked), linked, 0600, nullptr },
+        { "chain of links", link ("chain.mappings", folder.getChildFile ("link.mappings")), linked, 0600, nullptr },
+        { "dangling link", link ("dangling.mappings", folder.getChildFile ("new.mappings")), folder.getChildFile ("new.mappings"), 0, nullptr },
+        { "read-only file", readOnly, readOnly, 0444, "read-only" },
+        { "link to a read-only file", link ("readonly link.mappings", readOnly), readOnly, 0444, "read-only" },
+        { "loop of links", loop, loop, 0, "symbolic links" },
+        { "named pipe", fifo, fifo, 0600, "device, pipe" },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        ControllerDocument document;
+        document.createInputMapping ("deck.a.play");
+        const bool wasLink = c.path.isSymbolicLink();
+
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        const bool written = document.saveAs (c.path);
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 10000.0);
+
+        EXPECT_EQ (c.path.isSymbolicLink(), wasLink);
+
+        if (c.errorContains == nullptr)
+        {
+            EXPECT_TRUE (written) << document.getSaveError();
+            EXPECT_TRUE (document.getSaveError().isEmpty());
+            EXPECT_EQ (c.target.loadFileAsString(), document.toXmlString());
+            EXPECT_EQ (document.getFilePath(), c.path.getFullPathName());
+
+            if (c.mode != 0)
+            {
+                EXPECT_EQ (modeOf (c.target), (unsigned) c.mode);
+            }
+        }
+        else
+        {
+            EXPECT_FALSE (written);
+            EXPECT_TRUE (document.getSaveError().contains (c.errorContains)) << document.getSaveError();
+            EXPECT_TRUE (document.getFilePath().isEmpty());
+            EXPECT_TRUE (document.hasChangedSinceSaved());
+
+            if (c.mode != 0)
+            {
+                EXPECT_EQ (modeOf (c.target), (unsigned) c.mode);
+            }
+
+            if (c.target.existsAsFile() && c.target != fifo)
+            {
+                EXPECT_EQ (c.target.loadFileAsString(), oldText);
+            }
+        }
+    }
 }

@@ -231,7 +231,10 @@ TEST (XmlGuard, DecodesBytesAsTheParserWouldAndRefusesWhatIsNotText)
     EXPECT_TRUE (text.isEmpty());
     EXPECT_TRUE (error.contains ("zero bytes")) << error;
 
-    for (auto* bytes : { "<a x=\"\xff\xfe\"/>", "<a x=\"\xc3\"/>", "<a/>\xe2\x82", "\xf8\x88\x80\x80\x80" })
+    // Broken sequences, and well-formed ones that are not UTF-8: overlong forms ("/" as C0 AF
+    // or E0 80 AF), a UTF-16 surrogate half, and a character beyond U+10FFFF.
+    for (auto* bytes : { "<a x=\"\xff\xfe\"/>", "<a x=\"\xc3\"/>", "<a/>\xe2\x82", "\xf8\x88\x80\x80\x80",
+                         "<a x=\"\xc0\xaf\"/>", "<a x=\"\xe0\x80\xaf\"/>", "<a x=\"\xed\xa0\x80\"/>", "<a x=\"\xf4\x90\x80\x80\"/>" })
     {
         EXPECT_FALSE (decode (bytes)) << bytes;
         EXPECT_TRUE (error.contains ("UTF-8")) << error;
@@ -340,4 +343,82 @@ TEST (XmlGuard, BinaryAttributesMustHoldTheirByteCountAndNameNoOtherAttribute)
     EXPECT_TRUE (XmlGuard::isSafeMemoryBlockText (block.toBase64Encoding()));
     EXPECT_TRUE (XmlGuard::isSafeMemoryBlockText ("0."));
     EXPECT_FALSE (XmlGuard::isSafeMemoryBlockText ("9.AAAA"));
+}
+
+// Hostile texts that took the parser minutes or gigabytes: each is refused with its reason, or
+// read, in time proportional to its size (the bound is far above the expected fraction of a
+// second, so only a hang or a quadratic path fails it).
+TEST (XmlGuard, HostileTextsAreRefusedOrReadInLinearTime)
+{
+    // JUCE's strings grow one append at a time; streams grow geometrically.
+    auto attributes = [] (int count, int distinct, const char* tag = "r")
+    {
+        juce::MemoryOutputStream text;
+        text << "<" << tag;
+
+        for (int i = 0; i < count; ++i)
+            text << " a" << (i % distinct) << "_" << (i / distinct) << "=\"v\"";
+
+        text << "/>";
+        return text.toString();
+    };
+
+    auto element = [] (const juce::String& attributeValue)
+    {
+        return "<r a=\"" + attributeValue + "\"/>";
+    };
+
+    // The icon of the largest picture a document shows: 4096 by 4096 RGBA pixels that PNG
+    // cannot compress (a filter byte per row, and room for the chunks and zlib blocks).
+    juce::MemoryBlock png (4096 * (1 + 4096 * 4) + 16384);
+    juce::Random (4096).fillBitsRandomly (png.getData(), png.getSize());
+    const auto iconText = png.toBase64Encoding();
+
+    juce::MemoryOutputStream manyElements;
+    manyElements << "<r>";
+    for (int i = 0; i < 5000; ++i)
+        manyElements << attributes (200, 200, "x");
+    manyElements << "</r>";
+
+    struct Case
+    {
+        const char* what;
+        juce::String text;
+        const char* errorContains; // nullptr: accepted
+    };
+
+    const Case cases[] = {
+        { "40,000 attributes", attributes (40000, 40000), "different element and attribute names" },
+        { "100,000 attributes", attributes (100000, 100000), "different element and attribute names" },
+        { "9,000 attributes of one element", attributes (9000, 9000), nullptr },
+        { "5,000 elements of 200 attributes", manyElements.toString(), nullptr },
+        { "800,000 references in a value", element (repeated ("&amp;", 800000)), "too many character or entity references" },
+        { "2,000,000 references in a value", element (repeated ("&amp;", 2000000)), "too many character or entity references" },
+        { "800 references in a short value", element (repeated ("&lt;", 800)), nullptr },
+        { "the largest icon", element (iconText), nullptr },
+        { "a longer value", element (repeated ("a", (int) XmlGuard::maxValueLength + 1)), "value or text is longer" },
+        { "a longer text", "<r>" + repeated ("a", (int) XmlGuard::maxValueLength + 1) + "</r>", "value or text is longer" },
+        { "a longer name", "<r" + repeated ("n", (int) XmlGuard::maxNameLength + 1) + "/>", "name is longer" },
+        { "more elements than the budget", "<r>" + repeated ("<x/>", (int) XmlGuard::maxItems) + "</r>", "more than 4000000 elements" },
+        { "a binary value with references", "<r base64:a=\"1.&#65;B\"/>", "impossible size" },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        juce::String error;
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        const auto parsed = XmlGuard::parse (c.text, error);
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 20000.0);
+
+        if (c.errorContains == nullptr)
+        {
+            EXPECT_NE (parsed, nullptr) << error;
+        }
+        else
+        {
+            EXPECT_EQ (parsed, nullptr);
+            EXPECT_TRUE (error.contains (c.errorContains)) << error;
+        }
+    }
 }
