@@ -6,152 +6,102 @@
 
 namespace
 {
-    /** One step of a dialog series: end the next modal component with result, after action. */
-    CommandTestHelpers::ModalSequence::Step answer (int result, TestHelpers::ModalEnder::Action action = nullptr)
+    using Step = CommandTestHelpers::ModalSequence::Step;
+
+    /** One step of a dialog series: end the next modal component with result, choosing file first. */
+    Step answer (int result, const juce::File& file = {})
     {
-        return { result, std::move (action) };
+        return { result, file == juce::File() ? nullptr : CommandTestHelpers::chooseFile (file) };
     }
 
-    const juce::String questionMessage ("Your changes will be lost you dont't save them.");
-
-    juce::String questionTitle (const juce::String& documentName)
+    juce::String question (const juce::String& documentName)
     {
         return "Do you want to save the changes you made in the document \"" + documentName + "\"?";
     }
+
+    const juce::String saveChooser ("Save mappings file ..."), openChooser ("Open mappings file ..."), mainTitle ("Wirelace 0.8.62");
+    const juce::String unnamed ("unnamed.mappings");
 }
 
 //==============================================================================
-TEST_F (MainViewCommandsFixture, NewWithUnsavedChangesAsksAndCancelKeepsEverything)
+// Each row starts from a document: "keep" the one the row before left, "" a new one with an
+// unsaved mapping, or one opened from that file and then given an unsaved mapping.
+TEST_F (MainViewCommandsFixture, NewAndOpenAskAboutUnsavedChangesAndTheAnswerDecides)
 {
-    document().createInputMapping ("deck_a");
-    view().updateMappingList();
+    const auto asked = folder.getChildFile ("asked.mappings"), other = writeMappingsFile ("other.mappings", 3),
+               opened = writeMappingsFile ("opened.mappings", 4);
 
-    CommandTestHelpers::ModalSequence dialogs ({ answer (0) });
-    EXPECT_TRUE (invoke (CommandIds::newDocument));
+    const struct
+    {
+        const char* what;
+        const char* from;
+        juce::CommandID command;
+        std::vector<Step> answers;
+        juce::StringArray dialogs;
+        int rows;
+        juce::String name, title;
+        bool changed;
+        const char* fileWithEdit; // the file the unsaved mapping was (or was not) written to
+        bool written;
+        juce::StringArray recent;
+    } cases[] = {
+        { "New, Cancel", "", CommandIds::newDocument, { answer (0) }, { question (unnamed) }, 1, unnamed, mainTitle, true, nullptr, false, {} },
+        { "Open, Cancel shows no chooser", "", CommandIds::open, { answer (0), answer (0) }, { question (unnamed) }, 1, unnamed, mainTitle, true, nullptr, false, {} },
+        { "New, Don't Save", "kept.mappings", CommandIds::newDocument, { answer (2) }, { question ("kept.mappings") }, 0, unnamed, mainTitle, false,
+          "kept.mappings", false, {} },
+        { "New, Save to the known file", "saved.mappings", CommandIds::newDocument, { answer (1) }, { question ("saved.mappings") }, 0, unnamed,
+          mainTitle, false, "saved.mappings", true, {} },
+        { "New, Save, the chooser cancelled: New goes on", "", CommandIds::newDocument, { answer (1), answer (0) }, { question (unnamed), saveChooser },
+          0, unnamed, mainTitle, false, nullptr, false, {} },
+        { "Open, Save through the chooser, then open", "", CommandIds::open, { answer (1), answer (1, asked), answer (1, other) },
+          { question (unnamed), saveChooser, openChooser }, 3, "other.mappings", "other.mappings", false, "asked.mappings", true,
+          { other.getFullPathName(), asked.getFullPathName() } },
+        { "Open, Don't Save, then open", "", CommandIds::open, { answer (2), answer (1, opened) }, { question (unnamed), openChooser }, 4,
+          "opened.mappings", "opened.mappings", false, nullptr, false, { opened.getFullPathName(), other.getFullPathName(), asked.getFullPathName() } },
+        { "Open of an unchanged document, the chooser cancelled", "keep", CommandIds::open, { answer (0) }, { openChooser }, 4, "opened.mappings",
+          "opened.mappings", false, nullptr, false, { opened.getFullPathName(), other.getFullPathName(), asked.getFullPathName() } },
+        { "New of an unchanged document asks nothing", "keep", CommandIds::newDocument, { answer (0) }, {}, 0, unnamed, "opened.mappings", false,
+          nullptr, false, { opened.getFullPathName(), other.getFullPathName(), asked.getFullPathName() } },
+    };
 
-    ASSERT_EQ (dialogs.getNumEnded(), 1);
-    EXPECT_EQ (dialogs.getStep (0)->getAlertTexts(), juce::StringArray (questionTitle ("unnamed.mappings"), questionMessage));
-    EXPECT_EQ (dialogs.getStep (0)->getAlertButtons(), juce::StringArray ("Save", "Don't Save", "Cancel"));
-    EXPECT_EQ (numRows(), 1);
-    EXPECT_TRUE (document().hasChangedSinceSaved());
-}
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
 
-TEST_F (MainViewCommandsFixture, NewWithUnsavedChangesDiscardsThemOnDontSave)
-{
-    const auto file = writeMappingsFile ("kept.mappings", 2);
-    ASSERT_TRUE (document().loadFrom (file));
-    document().createInputMapping ("deck_z");
-    view().updateMappingList();
-    ASSERT_EQ (numRows(), 3);
+        if (juce::String (c.from) != "keep")
+        {
+            if (juce::String (c.from).isEmpty())
+                document().newDocument();
+            else
+                ASSERT_TRUE (document().loadFrom (writeMappingsFile (c.from, 0)));
 
-    CommandTestHelpers::ModalSequence dialogs ({ answer (2) });
-    EXPECT_TRUE (invoke (CommandIds::newDocument));
+            document().createInputMapping ("deck_unsaved");
+            view().updateMappingList();
+        }
 
-    EXPECT_EQ (dialogs.getEndedNames(), juce::StringArray (questionTitle ("kept.mappings")));
-    EXPECT_EQ (numRows(), 0);
-    EXPECT_FALSE (document().hasChangedSinceSaved());
+        CommandTestHelpers::ModalSequence dialogs (c.answers);
+        EXPECT_TRUE (invoke (c.command));
+        TestHelpers::pumpMessages (100);
+
+        EXPECT_EQ (dialogs.getEndedNames(), c.dialogs);
+        if (c.dialogs[0].startsWith ("Do you want"))
+        {
+            EXPECT_EQ (dialogs.getStep (0)->getAlertTexts(), juce::StringArray (c.dialogs[0], "Your changes will be lost you dont't save them."));
+            EXPECT_EQ (dialogs.getStep (0)->getAlertButtons(), juce::StringArray ("Save", "Don't Save", "Cancel"));
+        }
+
+        EXPECT_EQ (numRows(), c.rows);
+        EXPECT_EQ (document().getName(), c.name);
+        EXPECT_EQ (title(), c.title);
+        EXPECT_EQ (document().hasChangedSinceSaved(), c.changed);
+        EXPECT_TRUE (c.fileWithEdit == nullptr || folder.getChildFile (c.fileWithEdit).loadFileAsString().contains ("deck_unsaved") == c.written);
+        EXPECT_EQ (recentListOnDisk(), c.recent);
+        EXPECT_EQ (inspect().recentFiles().toString(), c.recent.joinIntoString ("\n"));
+        EXPECT_NE (dynamic_cast<ControllerInfoComponent*> (inspect().rightPanel()), nullptr);
+    }
+
     EXPECT_TRUE (document().getFilePath().isEmpty());
-    EXPECT_EQ (document().getName(), "unnamed.mappings");
-
-    // The file was not written, and New leaves the title alone.
-    EXPECT_FALSE (file.loadFileAsString().contains ("deck_z"));
-    EXPECT_EQ (title(), "Wirelace 0.8.62");
-
-    // An unchanged document is replaced without a question.
-    CommandTestHelpers::ModalSequence none ({ answer (0) });
-    EXPECT_TRUE (invoke (CommandIds::newDocument));
-    TestHelpers::pumpMessages (100);
-    EXPECT_EQ (none.getNumEnded(), 0);
-}
-
-TEST_F (MainViewCommandsFixture, SaveAnswerWritesAKnownFileThenGoesOn)
-{
-    const auto file = writeMappingsFile ("saved.mappings", 1);
-    ASSERT_TRUE (document().loadFrom (file));
-    document().createInputMapping ("deck_saved");
-
-    CommandTestHelpers::ModalSequence dialogs ({ answer (1) });
-    EXPECT_TRUE (invoke (CommandIds::newDocument));
-
-    EXPECT_EQ (dialogs.getNumEnded(), 1);
-    EXPECT_TRUE (file.loadFileAsString().contains ("deck_saved"));
-    EXPECT_EQ (numRows(), 0);
-
-    // A plain save to the known file leaves the recent list alone.
-    EXPECT_EQ (inspect().recentFiles().getNumFiles(), 0);
-}
-
-TEST_F (MainViewCommandsFixture, SaveAnswerWithoutAFileAsksForOneAndGoesOnEvenWhenThatIsCancelled)
-{
-    document().createInputMapping ("deck_a");
-    view().updateMappingList();
-
-    // New: Save, then the save chooser is cancelled; the new document still replaces the old one.
-    CommandTestHelpers::ModalSequence dialogs ({ answer (1), answer (0) });
-    EXPECT_TRUE (invoke (CommandIds::newDocument));
-
-    EXPECT_EQ (dialogs.getEndedNames(), juce::StringArray (questionTitle ("unnamed.mappings"), "Save mappings file ..."));
-    EXPECT_EQ (numRows(), 0);
-    EXPECT_FALSE (document().hasChangedSinceSaved());
-    EXPECT_EQ (inspect().recentFiles().getNumFiles(), 0);
-
-    // Open: Save, the chooser writes the changes to a file, then the open chooser comes.
-    document().createInputMapping ("deck_b");
-    const auto saved = folder.getChildFile ("asked.mappings");
-    const auto toOpen = writeMappingsFile ("other.mappings", 3);
-
-    CommandTestHelpers::ModalSequence openDialogs ({ answer (1),
-                                                     answer (1, CommandTestHelpers::chooseFile (saved)),
-                                                     answer (1, CommandTestHelpers::chooseFile (toOpen)) });
-    EXPECT_TRUE (invoke (CommandIds::open));
-
-    EXPECT_EQ (openDialogs.getEndedNames(), juce::StringArray (questionTitle ("unnamed.mappings"),
-                                                                 "Save mappings file ...", "Open mappings file ..."));
-    EXPECT_TRUE (saved.loadFileAsString().contains ("deck_b"));
-    EXPECT_EQ (numRows(), 3);
-    EXPECT_EQ (title(), "other.mappings");
-    EXPECT_EQ (recentListOnDisk(), juce::StringArray (toOpen.getFullPathName(), saved.getFullPathName()));
-}
-
-TEST_F (MainViewCommandsFixture, OpenWithUnsavedChangesAsksAndCancelShowsNoChooser)
-{
-    document().createInputMapping ("deck_a");
-    view().updateMappingList();
-
-    CommandTestHelpers::ModalSequence dialogs ({ answer (0), answer (0) });
-    EXPECT_TRUE (invoke (CommandIds::open));
-    TestHelpers::pumpMessages (100);
-
-    EXPECT_EQ (dialogs.getEndedNames(), juce::StringArray (questionTitle ("unnamed.mappings")));
-    EXPECT_EQ (numRows(), 1);
-    EXPECT_TRUE (document().hasChangedSinceSaved());
-    EXPECT_EQ (title(), "Wirelace 0.8.62");
-}
-
-TEST_F (MainViewCommandsFixture, OpenLoadsTheChosenFileTitlesTheWindowAndRecordsIt)
-{
-    const auto file = writeMappingsFile ("opened.mappings", 4);
-
-    // Don't Save discards the unsaved mapping and goes on to the chooser.
-    document().createInputMapping ("deck_a");
-    CommandTestHelpers::ModalSequence dialogs ({ answer (2), answer (1, CommandTestHelpers::chooseFile (file)) });
-    EXPECT_TRUE (invoke (CommandIds::open));
-
-    EXPECT_EQ (dialogs.getNumEnded(), 2);
-    EXPECT_EQ (numRows(), 4);
-    EXPECT_EQ (title(), "opened.mappings");
-    EXPECT_EQ (document().getFilePath(), file.getFullPathName());
-    EXPECT_EQ (inspect().recentFiles().getFile (0), file);
-    EXPECT_EQ (recentListOnDisk(), juce::StringArray (file.getFullPathName()));
-    EXPECT_NE (dynamic_cast<ControllerInfoComponent*> (inspect().rightPanel()), nullptr);
-    TestHelpers::writeSnapshot (*window, "commands-opened-file");
-
-    // A cancelled chooser changes nothing.
-    CommandTestHelpers::ModalSequence cancelled ({ answer (0) });
-    EXPECT_TRUE (invoke (CommandIds::open));
-    EXPECT_EQ (cancelled.getEndedNames(), juce::StringArray ("Open mappings file ..."));
-    EXPECT_EQ (numRows(), 4);
-    EXPECT_EQ (document().getFilePath(), file.getFullPathName());
+    TestHelpers::writeSnapshot (*window, "commands-after-new");
 }
 
 TEST_F (MainViewCommandsFixture, RefusedOpenKeepsTheMappingsAndRecordsNoRecentFile)
@@ -160,13 +110,12 @@ TEST_F (MainViewCommandsFixture, RefusedOpenKeepsTheMappingsAndRecordsNoRecentFi
     const auto bad = folder.getChildFile ("bad.mappings");
     bad.replaceWithText ("<main><version/><controller kind=\"MIDI\"/></main>");
 
-    CommandTestHelpers::ModalSequence first ({ answer (1, CommandTestHelpers::chooseFile (good)) });
-    invoke (CommandIds::open);
-    ASSERT_EQ (numRows(), 2);
-
-    CommandTestHelpers::ModalSequence second ({ answer (1, CommandTestHelpers::chooseFile (bad)) });
-    EXPECT_TRUE (invoke (CommandIds::open));
-    EXPECT_EQ (second.getNumEnded(), 1);
+    for (auto& file : { good, bad })
+    {
+        CommandTestHelpers::ModalSequence chooser ({ answer (1, file) });
+        EXPECT_TRUE (invoke (CommandIds::open));
+        EXPECT_EQ (chooser.getNumEnded(), 1);
+    }
 
     // The mappings and the name stay (the title shows the unchanged name), the path is gone,
     // and the recent list neither gains an empty entry nor loses its order.
@@ -182,14 +131,14 @@ TEST_F (MainViewCommandsFixture, SaveAsRecordsTheNewFileAtOnceButKeepsTheTitle)
     const auto fileA = writeMappingsFile ("a.mappings", 1);
     const auto fileB = folder.getChildFile ("b.mappings");
 
-    CommandTestHelpers::ModalSequence open ({ answer (1, CommandTestHelpers::chooseFile (fileA)) });
+    CommandTestHelpers::ModalSequence open ({ answer (1, fileA) });
     invoke (CommandIds::open);
     ASSERT_EQ (title(), "a.mappings");
 
-    CommandTestHelpers::ModalSequence saveAs ({ answer (1, CommandTestHelpers::chooseFile (fileB)) });
+    CommandTestHelpers::ModalSequence saveAs ({ answer (1, fileB) });
     EXPECT_TRUE (invoke (CommandIds::saveAs));
 
-    EXPECT_EQ (saveAs.getEndedNames(), juce::StringArray ("Save mappings file ..."));
+    EXPECT_EQ (saveAs.getEndedNames(), juce::StringArray (saveChooser));
     EXPECT_TRUE (fileB.existsAsFile());
     EXPECT_EQ (title(), "a.mappings");
     EXPECT_EQ (document().getName(), "b.mappings");
@@ -198,39 +147,19 @@ TEST_F (MainViewCommandsFixture, SaveAsRecordsTheNewFileAtOnceButKeepsTheTitle)
     EXPECT_EQ (recentListOnDisk(), juce::StringArray (fileB.getFullPathName(), fileA.getFullPathName()));
 }
 
-TEST_F (MainViewCommandsFixture, FailedSaveAsOfANewDocumentRecordsNoRecentFile)
-{
-    document().createInputMapping ("deck_a");
-    const auto unwritable = folder.getChildFile ("missing folder").getChildFile ("x.mappings");
-
-    CommandTestHelpers::ModalSequence dialogs ({ answer (1, CommandTestHelpers::chooseFile (unwritable)), answer (1) });
-    EXPECT_TRUE (invoke (CommandIds::save));
-
-    EXPECT_EQ (dialogs.getEndedNames(), juce::StringArray ("Save mappings file ...", "Error"));
-    EXPECT_FALSE (unwritable.exists());
-    EXPECT_TRUE (document().getFilePath().isEmpty());
-    EXPECT_TRUE (document().hasChangedSinceSaved());
-    EXPECT_EQ (inspect().recentFiles().getNumFiles(), 0);
-    EXPECT_TRUE (recentListOnDisk().isEmpty());
-}
-
 TEST_F (MainViewCommandsFixture, RecentListKeepsTheTenNewestFirstAndIsRestoredByTheNextView)
 {
     juce::Array<juce::File> files;
 
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 13; ++i)
     {
-        files.add (writeMappingsFile ("file" + juce::String (i) + ".mappings", 1));
-        CommandTestHelpers::ModalSequence open ({ answer (1, CommandTestHelpers::chooseFile (files.getLast())) });
+        // The thirteenth open reopens a listed file, which moves it to the front.
+        files.add (i < 12 ? writeMappingsFile ("file" + juce::String (i) + ".mappings", 1) : files[5]);
+        CommandTestHelpers::ModalSequence open ({ answer (1, files.getLast()) });
         invoke (CommandIds::open);
     }
 
-    // Reopening a listed file moves it to the front.
-    CommandTestHelpers::ModalSequence reopen ({ answer (1, CommandTestHelpers::chooseFile (files[5])) });
-    invoke (CommandIds::open);
-
     juce::StringArray expected { files[5].getFullPathName() };
-
     for (int i = 11; expected.size() < 10; --i)
         if (i != 5)
             expected.add (files[i].getFullPathName());
@@ -249,14 +178,19 @@ TEST_F (MainViewCommandsFixture, RecentListKeepsTheTenNewestFirstAndIsRestoredBy
 class OpenRecentTest : public MainViewCommandsFixture
 {
 protected:
-    /** Puts the files into the recent list, the first one newest. */
-    void listRecentFiles (const juce::Array<juce::File>& files)
+    /** Puts files of 1, 2, 3 ... mappings into the recent list, the first one newest. */
+    juce::Array<juce::File> listRecentFiles (const juce::StringArray& names)
     {
-        auto& recent = inspect().recentFiles();
-        recent.clear();
+        juce::Array<juce::File> files;
+        inspect().recentFiles().clear();
 
-        for (int i = files.size(); --i >= 0;)
-            recent.addFile (files[i]);
+        for (int i = names.size(); --i >= 0;)
+        {
+            files.insert (0, names[i] == "gone" ? folder.getChildFile ("gone.mappings") : writeMappingsFile (names[i], i + 1));
+            inspect().recentFiles().addFile (files[0]);
+        }
+
+        return files;
     }
 
     /** Opens the window's File menu as a click on it would and picks the item with that id. */
@@ -278,13 +212,9 @@ protected:
 
 TEST_F (OpenRecentTest, ListsExistingFilesOnlyAndKeepsTheirIds)
 {
-    const auto a = writeMappingsFile ("a.mappings", 1);
-    const auto missing = folder.getChildFile ("gone.mappings");
-    const auto c = writeMappingsFile ("c.mappings", 1);
-    listRecentFiles ({ a, missing, c });
-
-    const auto fileMenu = view().getMenuForIndex (0, "File");
+    listRecentFiles ({ "a.mappings", "gone", "c.mappings" });
     const juce::PopupMenu* recentMenu = nullptr;
+    const auto fileMenu = view().getMenuForIndex (0, "File");
 
     for (juce::PopupMenu::MenuItemIterator it (fileMenu); it.next();)
         if (it.getItem().text == "Open Recent")
@@ -292,91 +222,67 @@ TEST_F (OpenRecentTest, ListsExistingFilesOnlyAndKeepsTheirIds)
 
     ASSERT_NE (recentMenu, nullptr);
     juce::StringArray items;
-
     for (juce::PopupMenu::MenuItemIterator it (*recentMenu); it.next();)
         items.add (juce::String (it.getItem().itemID) + " " + it.getItem().text);
 
     EXPECT_EQ (items, juce::StringArray ("1 a.mappings", "3 c.mappings"));
 }
 
-TEST_F (OpenRecentTest, PickingAnEntryLoadsItWithoutAskingAndLeavesTheListAlone)
+TEST_F (OpenRecentTest, PickingTheTenthEntryLoadsItWithoutAskingAndLeavesTheListAlone)
 {
-    const auto a = writeMappingsFile ("a.mappings", 1);
-    const auto b = writeMappingsFile ("b.mappings", 2);
-    listRecentFiles ({ a, b });
+    juce::StringArray names;
+    for (int i = 0; i < 10; ++i)
+        names.add ("recent" + juce::String (i) + ".mappings");
+    const auto files = listRecentFiles (names);
 
     document().createInputMapping ("unsaved");
     view().updateMappingList();
-
-    pickFromFileMenu (2);
-
-    EXPECT_EQ (title(), "b.mappings");
-    EXPECT_EQ (numRows(), 2);
-    EXPECT_EQ (document().getFilePath(), b.getFullPathName());
-    EXPECT_EQ (inspect().recentFiles().getFile (0), a);
-    EXPECT_TRUE (recentListOnDisk().isEmpty());
-}
-
-TEST_F (OpenRecentTest, TheTenthEntryLoads)
-{
-    juce::Array<juce::File> files;
-
-    for (int i = 0; i < 10; ++i)
-        files.add (writeMappingsFile ("recent" + juce::String (i) + ".mappings", i + 1));
-
-    listRecentFiles (files);
-    ASSERT_EQ (inspect().recentFiles().getNumFiles(), 10);
-
     pickFromFileMenu (10);
 
     EXPECT_EQ (title(), "recent9.mappings");
     EXPECT_EQ (numRows(), 10);
+    EXPECT_EQ (document().getFilePath(), files[9].getFullPathName());
+    EXPECT_EQ (inspect().recentFiles().getFile (0), files[0]);
+    EXPECT_TRUE (recentListOnDisk().isEmpty());
 }
 
 TEST_F (OpenRecentTest, AVanishedFileKeepsTheMappingsAndIdsOutsideTheListAreIgnored)
 {
-    const auto a = writeMappingsFile ("a.mappings", 3);
-    const auto b = writeMappingsFile ("b.mappings", 1);
-    listRecentFiles ({ a, b });
-    pickFromFileMenu (1);
+    const auto files = listRecentFiles ({ "a.mappings", "b.mappings", "c.mappings" });
+    pickFromFileMenu (3);
     ASSERT_EQ (numRows(), 3);
 
     // The file goes after the menu was built: the document keeps its mappings and name.
-    b.deleteFile();
-    view().menuItemSelected (2, 0);
-    EXPECT_EQ (numRows(), 3);
-    EXPECT_EQ (title(), "a.mappings");
+    files[1].deleteFile();
 
-    // Command ids and ids past the list do nothing here.
-    view().menuItemSelected (CommandIds::newDocument, 0);
-    view().menuItemSelected (3, 0);
-    view().menuItemSelected (11, 0);
-    view().menuItemSelected (0, 0);
-    EXPECT_EQ (numRows(), 3);
-    EXPECT_EQ (title(), "a.mappings");
+    // A vanished file, command ids and ids past the list do nothing here.
+    for (int id : { 2, (int) CommandIds::newDocument, 4, 11, 0 })
+    {
+        view().menuItemSelected (id, 0);
+        EXPECT_EQ (numRows(), 3) << id;
+        EXPECT_EQ (title(), "c.mappings") << id;
+    }
 }
 
 // A save that fails is reported in an alert titled "Error" with the reason, from the menu's
 // Save and Save as and from the question's Save; there the command that asked stops, and the
-// document keeps its changes.
+// document keeps its changes (and a new document records no file in the recent list).
 TEST_F (MainViewCommandsFixture, FailedSaveIsReportedAndStopsTheCommandThatAsked)
 {
-    struct Case
+    const struct
     {
         const char* what;
         bool documentHasFile;
         juce::CommandID command;
-        int questionAnswers; // 1: the question comes first and is answered Save
-        bool chooserFirst;   // the save chooser comes before the alert
-    };
-
-    const Case cases[] = {
-        { "menu Save", true, CommandIds::save, 0, false },
-        { "menu Save as", true, CommandIds::saveAs, 0, true },
-        { "menu Save of a new document", false, CommandIds::save, 0, true },
-        { "Save in the question of New", true, CommandIds::newDocument, 1, false },
-        { "Save in the question of Open", true, CommandIds::open, 1, false },
-        { "Save as in the question of New", false, CommandIds::newDocument, 1, true },
+        bool questionFirst; // the question comes first and is answered Save
+        bool chooserFirst;  // the save chooser comes before the alert
+    } cases[] = {
+        { "menu Save", true, CommandIds::save, false, false },
+        { "menu Save as", true, CommandIds::saveAs, false, true },
+        { "menu Save of a new document", false, CommandIds::save, false, true },
+        { "Save in the question of New", true, CommandIds::newDocument, true, false },
+        { "Save in the question of Open", true, CommandIds::open, true, false },
+        { "Save as in the question of New", false, CommandIds::newDocument, true, true },
     };
 
     for (auto& c : cases)
@@ -395,13 +301,14 @@ TEST_F (MainViewCommandsFixture, FailedSaveIsReportedAndStopsTheCommandThatAsked
         view().updateMappingList();
         const auto rows = numRows();
         const auto path = document().getFilePath();
+        const auto recentBefore = inspect().recentFiles().toString();
 
-        std::vector<CommandTestHelpers::ModalSequence::Step> steps;
-        if (c.questionAnswers == 1)
+        std::vector<Step> steps;
+        if (c.questionFirst)
             steps.push_back (answer (1));
         if (c.chooserFirst)
-            steps.push_back (answer (1, CommandTestHelpers::chooseFile (readOnly)));
-        steps.push_back (answer (1, [] (juce::Component& alert) { TestHelpers::writeSnapshot (alert, "save_error_alert"); }));
+            steps.push_back (answer (1, readOnly));
+        steps.push_back ({ 1, [] (juce::Component& alert) { TestHelpers::writeSnapshot (alert, "save_error_alert"); } });
         steps.push_back (answer (0)); // would end an open chooser, which must not come
 
         CommandTestHelpers::ModalSequence dialogs (steps);
@@ -418,6 +325,7 @@ TEST_F (MainViewCommandsFixture, FailedSaveIsReportedAndStopsTheCommandThatAsked
         EXPECT_TRUE (document().hasChangedSinceSaved());
         EXPECT_EQ (numRows(), rows);
         EXPECT_EQ (document().getFilePath(), path);
+        EXPECT_TRUE (c.documentHasFile || inspect().recentFiles().toString() == recentBefore) << inspect().recentFiles().toString();
         readOnly.setReadOnly (false);
     }
 }
