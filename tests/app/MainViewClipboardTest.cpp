@@ -353,75 +353,65 @@ TEST_F (MainViewClipboard, ContextMenuIsOfferedOnlyOnARightClickOnOutputControls
     EXPECT_EQ (documentText(), before); // dismissed or empty menus change nothing
 }
 
-TEST_F (MainViewClipboard, DuplicateAsOutputTakesTheFirstEventAndValue127AndShowsTheNewRow)
+// "Dublicate as Output" takes the first event with value 127 and the control's value by type;
+// "Dublicate Inverted" flips the first message's value and the control value of a copy.
+TEST_F (MainViewClipboard, DuplicatesAreAddedAsOutputsAndTheirRowsShown)
 {
     const auto noteInput = addInput (document(), makeInput (fxOnOff, 3, 60, "Note"));
     withSecondMessage (noteInput, noteInput.getChildWithName ("events"), {});
     const auto ccInput = addInput (document(), makeInput (fxSelect, 16, 7, "CC"));
-    view->updateMappingList();
-
-    const struct { juce::ValueTree input; const char* controlValue; int type, parameter, channel; } cases[] = {
-        { noteInput, "true", 1, 60, 3 }, // "Logic"; "Note"
-        { ccInput, "%", 0, 7, 16 },      // "Integer"; "CC"
-    };
-
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.controlValue);
-        click (c.input, 1);
-
-        const auto created = outputs().getChild (outputs().getNumChildren() - 1);
-        const OutputMapping output (created);
-        EXPECT_EQ (output.getAlias(), InputMapping (c.input).getAlias());
-        EXPECT_EQ (output.getControlValue(), c.controlValue);
-        EXPECT_EQ (output.getNumMidi(), 1);
-        EXPECT_EQ (juce::String (output.getType (0)) + " " + juce::String (output.getParameter (0)) + " " + juce::String (output.getChannel (0)),
-                   juce::String (c.type) + " " + juce::String (c.parameter) + " " + juce::String (c.channel));
-        EXPECT_EQ (output.getValue (0), "127");
-        EXPECT_TRUE (document().hasChangedSinceSaved());
-
-        // The new row is selected alone and its panel shown.
-        EXPECT_EQ (inspect().table().getNumSelectedRows(), 1);
-        EXPECT_EQ (selectedElement(), created);
-        auto* panel = dynamic_cast<OutputMappingComponent*> (inspect().rightPanel());
-        ASSERT_NE (panel, nullptr);
-        EXPECT_EQ (panel->getMapping()->getValueTree(), created);
-    }
-
-    EXPECT_EQ (outputs().getNumChildren(), 2);
-}
-
-TEST_F (MainViewClipboard, DuplicateInvertedFlipsTheFirstValueAndTheControlValue)
-{
     const auto onMapping = withSecondMessage (addOutput (document(), makeOutput (fxOnOff, "true", "ML2", 1, 7, "0x0")), {}, "0x0");
     const auto anyMapping = addOutput (document(), makeOutput (tapTempo, "%", {}, 2, 9, "%"));
     view->updateMappingList();
 
-    const struct { juce::ValueTree source; const char* value0; const char* value1; const char* controlValue; } cases[] = {
-        { onMapping, "127", "0", "false" }, // only the first message is inverted
-        { anyMapping, "0", nullptr, "true" },
+    const struct
+    {
+        const char* what;
+        std::function<juce::ValueTree()> source;
+        int item;
+        juce::String alias;
+        const char* controlValue;
+        const char* firstMessage; // type, parameter, channel
+        const char* values;       // of every message
+        const char* modifiers;
+    } cases[] = {
+        { "as output, a note of a Logic control", [&] { return noteInput; }, 1, fxOnOff, "true", "1 60 3", "127", "" },
+        { "as output, a controller of an Integer control", [&] { return ccInput; }, 1, fxSelect, "%", "0 7 16", "127", "" },
+        { "inverted, only the first message", [&] { return onMapping; }, 2, fxOnOff, "false", "0 7 1", "127 0", "ML2" },
+        { "inverted, any value", [&] { return anyMapping; }, 2, tapTempo, "true", "0 9 2", "0", "" },
+        { "inverted twice gives the original back", [&] { return outputs().getChild (4); }, 2, fxOnOff, "true", "0 7 1", "0 0", "ML2" },
     };
 
     for (const auto& c : cases)
     {
-        SCOPED_TRACE (c.controlValue);
-        click (c.source, 2);
-        const auto inverted = outputs().getChild (outputs().getNumChildren() - 1);
-        const OutputMapping copy (inverted);
-        EXPECT_EQ (copy.getValue (0), c.value0);
-        EXPECT_TRUE (c.value1 == nullptr || copy.getValue (1) == c.value1);
-        EXPECT_EQ (copy.getControlValue(), c.controlValue);
-        EXPECT_EQ (copy.getModifiers(), OutputMapping (c.source).getModifiers());
-        EXPECT_EQ (selectedElement(), inverted);
+        SCOPED_TRACE (c.what);
+        const auto source = c.source();
+        click (source, c.item);
+
+        const auto created = outputs().getChild (outputs().getNumChildren() - 1);
+        const OutputMapping output (created);
+        juce::StringArray values;
+        for (int i = 0; i < output.getNumMidi(); ++i)
+            values.add (output.getValue (i));
+
+        EXPECT_EQ (output.getAlias(), c.alias);
+        EXPECT_EQ (output.getControlValue(), c.controlValue);
+        EXPECT_EQ (juce::String (output.getType (0)) + " " + juce::String (output.getParameter (0)) + " " + juce::String (output.getChannel (0)),
+                   c.firstMessage);
+        EXPECT_EQ (values.joinIntoString (" "), c.values);
+        EXPECT_EQ (output.getModifiers(), c.modifiers);
+        EXPECT_TRUE (document().hasChangedSinceSaved());
+
+        // The new row (or the first row equal to it) is selected alone and its panel shown.
+        EXPECT_EQ (inspect().table().getNumSelectedRows(), 1);
+        EXPECT_TRUE (selectedElement().isEquivalentTo (created));
+        auto* panel = dynamic_cast<OutputMappingComponent*> (inspect().rightPanel());
+        ASSERT_NE (panel, nullptr);
+        EXPECT_EQ (panel->getMapping()->getValueTree(), selectedElement());
     }
 
+    EXPECT_EQ (outputs().getNumChildren(), 7);
     EXPECT_EQ (OutputMapping (onMapping).getValue (0), "0"); // the source is untouched
-
-    // A second inversion of the inverted copy gives the original values back.
-    click (outputs().getChild (2), 2);
-    const OutputMapping back (outputs().getChild (4));
-    EXPECT_EQ (back.getValue (0) + " " + back.getControlValue(), "0 true");
-    EXPECT_TRUE (document().hasChangedSinceSaved());
 }
 
 //==============================================================================
