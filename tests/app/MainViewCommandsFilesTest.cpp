@@ -29,7 +29,10 @@ namespace
 TEST_F (MainViewCommandsFixture, NewAndOpenAskAboutUnsavedChangesAndTheAnswerDecides)
 {
     const auto asked = folder.getChildFile ("asked.mappings"), other = writeMappingsFile ("other.mappings", 3),
-               opened = writeMappingsFile ("opened.mappings", 4);
+               opened = writeMappingsFile ("opened.mappings", 4), copy = folder.getChildFile ("copy.mappings"),
+               refused = folder.getChildFile ("refused.mappings");
+    ASSERT_TRUE (refused.replaceWithText ("<main><version/><controller kind=\"MIDI\"/></main>"));
+    const juce::StringArray recentAfterSaveAs (copy.getFullPathName(), opened.getFullPathName(), other.getFullPathName(), asked.getFullPathName());
 
     const struct
     {
@@ -60,8 +63,12 @@ TEST_F (MainViewCommandsFixture, NewAndOpenAskAboutUnsavedChangesAndTheAnswerDec
           "opened.mappings", "opened.mappings", false, nullptr, false, { opened.getFullPathName(), other.getFullPathName(), asked.getFullPathName() } },
         { "Open of an unchanged document, the chooser cancelled", "keep", CommandIds::open, { answer (0) }, { openChooser }, 4, "opened.mappings",
           "opened.mappings", false, nullptr, false, { opened.getFullPathName(), other.getFullPathName(), asked.getFullPathName() } },
-        { "New of an unchanged document asks nothing", "keep", CommandIds::newDocument, { answer (0) }, {}, 0, unnamed, "opened.mappings", false,
-          nullptr, false, { opened.getFullPathName(), other.getFullPathName(), asked.getFullPathName() } },
+        { "Save as records the file at once, not when the settings' timer fires, and keeps the title", "keep", CommandIds::saveAs,
+          { answer (1, copy) }, { saveChooser }, 4, "copy.mappings", "opened.mappings", false, nullptr, false, recentAfterSaveAs },
+        { "a refused file keeps the mappings and is not recorded", "keep", CommandIds::open, { answer (1, refused) }, { openChooser }, 4,
+          "copy.mappings", "copy.mappings", false, nullptr, false, recentAfterSaveAs },
+        { "New of an unchanged document asks nothing", "keep", CommandIds::newDocument, { answer (0) }, {}, 0, unnamed, "copy.mappings", false,
+          nullptr, false, recentAfterSaveAs },
     };
 
     for (const auto& c : cases)
@@ -100,51 +107,7 @@ TEST_F (MainViewCommandsFixture, NewAndOpenAskAboutUnsavedChangesAndTheAnswerDec
         EXPECT_NE (dynamic_cast<ControllerInfoComponent*> (inspect().rightPanel()), nullptr);
     }
 
-    EXPECT_TRUE (document().getFilePath().isEmpty());
     TestHelpers::writeSnapshot (*window, "commands-after-new");
-}
-
-TEST_F (MainViewCommandsFixture, RefusedOpenKeepsTheMappingsAndRecordsNoRecentFile)
-{
-    const auto good = writeMappingsFile ("good.mappings", 2);
-    const auto bad = folder.getChildFile ("bad.mappings");
-    bad.replaceWithText ("<main><version/><controller kind=\"MIDI\"/></main>");
-
-    for (auto& file : { good, bad })
-    {
-        CommandTestHelpers::ModalSequence chooser ({ answer (1, file) });
-        EXPECT_TRUE (invoke (CommandIds::open));
-        EXPECT_EQ (chooser.getNumEnded(), 1);
-    }
-
-    // The mappings and the name stay (the title shows the unchanged name), the path is gone,
-    // and the recent list neither gains an empty entry nor loses its order.
-    EXPECT_EQ (numRows(), 2);
-    EXPECT_EQ (title(), "good.mappings");
-    EXPECT_TRUE (document().getFilePath().isEmpty());
-    EXPECT_EQ (inspect().recentFiles().getNumFiles(), 1);
-    EXPECT_EQ (recentListOnDisk(), juce::StringArray (good.getFullPathName()));
-}
-
-TEST_F (MainViewCommandsFixture, SaveAsRecordsTheNewFileAtOnceButKeepsTheTitle)
-{
-    const auto fileA = writeMappingsFile ("a.mappings", 1);
-    const auto fileB = folder.getChildFile ("b.mappings");
-
-    CommandTestHelpers::ModalSequence open ({ answer (1, fileA) });
-    invoke (CommandIds::open);
-    ASSERT_EQ (title(), "a.mappings");
-
-    CommandTestHelpers::ModalSequence saveAs ({ answer (1, fileB) });
-    EXPECT_TRUE (invoke (CommandIds::saveAs));
-
-    EXPECT_EQ (saveAs.getEndedNames(), juce::StringArray (saveChooser));
-    EXPECT_TRUE (fileB.existsAsFile());
-    EXPECT_EQ (title(), "a.mappings");
-    EXPECT_EQ (document().getName(), "b.mappings");
-
-    // Written at once, not when the settings' save timer fires.
-    EXPECT_EQ (recentListOnDisk(), juce::StringArray (fileB.getFullPathName(), fileA.getFullPathName()));
 }
 
 TEST_F (MainViewCommandsFixture, RecentListKeepsTheTenNewestFirstAndIsRestoredByTheNextView)
