@@ -4,6 +4,7 @@
 #include "app/MainViewCommandsFixture.h"
 #include "app/PanelDrawing.h"
 #include "panels/ControllerInfoComponent.h"
+#include "support/PixelProbes.h"
 #include "support/TestMidiDevices.h"
 
 namespace
@@ -137,22 +138,15 @@ TEST_F (ControllerInfoPanel, PaintsBodyIconFrameHeaderAndThreeSectionBars)
     TestHelpers::writeSnapshot (*panel, "controller-info-panel");
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 
-    const auto image = TestHelpers::renderComponent (*panel);
-    const struct { int x, y; juce::Colour expected; } probes[] = {
-        { 50, 300, Colours::infoBody }, { 0, 300, Colours::infoBody.overlaidWith (Colours::infoFrame) },
-        { 116, 220, Colours::iconFrame }, { 217, 321, Colours::iconFrame },
-        { 150, 0, Colours::headerTop }, { 150, 20, Colours::headerBottom },
-        { 270, 27, Colours::sectionFrame }, { 270, 44, Colours::sectionBottom },   // controller information bar
-        { 270, 188, Colours::sectionFrame }, { 270, 190, Colours::sectionTop },    // icon bar
-        { 299, 370, Colours::sectionFrame }, { 150, 366, Colours::sectionTop },    // MIDI device bar
-        { 310, 100, Colours::background },
-    };
-
-    for (const auto& probe : probes)
-    {
-        SCOPED_TRACE (juce::String (probe.x) + ", " + juce::String (probe.y));
-        EXPECT_TRUE (TestHelpers::near (image.getPixelAt (probe.x, probe.y), probe.expected));
-    }
+    TestHelpers::expectPixels (TestHelpers::renderComponent (*panel), {
+        { 50, 300, Colours::infoBody.getARGB() }, { 0, 300, Colours::infoBody.overlaidWith (Colours::infoFrame).getARGB() },
+        { 116, 220, Colours::iconFrame.getARGB() }, { 217, 321, Colours::iconFrame.getARGB() },
+        { 150, 0, Colours::headerTop.getARGB() }, { 150, 20, Colours::headerBottom.getARGB() },
+        { 270, 27, Colours::sectionFrame.getARGB() }, { 270, 44, Colours::sectionBottom.getARGB() }, // controller information bar
+        { 270, 188, Colours::sectionFrame.getARGB() }, { 270, 190, Colours::sectionTop.getARGB() },  // icon bar
+        { 299, 370, Colours::sectionFrame.getARGB() }, { 150, 366, Colours::sectionTop.getARGB() },  // MIDI device bar
+        { 310, 100, Colours::background.getARGB() },
+    });
 
     EXPECT_FALSE (TestHelpers::near (iconPixel (*panel), Colours::iconFrame)); // the document's icon
 }

@@ -1,5 +1,6 @@
 #include "app/MacOsXLookAndFeel.h"
 #include "panels/InputPanelFixture.h"
+#include "support/PixelProbes.h"
 
 class InputMappingPanel : public InputPanelFixture
 {
@@ -83,30 +84,16 @@ TEST_F (InputMappingPanel, PaintsBarsRowsBadgesAndArrows)
     TestHelpers::writeSnapshot (image, "input_mapping_panel");
 
     auto rowY = [] (int row, int y) { return 47 + 22 * row + y; }; // the header is hidden; rows of 22 from y 47
-    const juce::Colour selected (75, 150, 230), grey (120, 120, 120);
-    const struct { const char* what; int x, y; juce::Colour expected; } probes[] = {
-        { "header strip top", 150, 0, juce::Colour (0xfff6f6f6) },
-        { "header strip below its gradient", 150, 20, juce::Colour (0xffd9d9d9) },
-        { "first bar frame", 150, 27, juce::Colour (0xff999999) },
-        { "second bar below its gradient", 150, 137, juce::Colour (0xffbec0d2) },
-        { "third bar top", 150, 181, juce::Colour (0xffecedf9) },
-        { "body", 150, 170, juce::Colour (0xffe8e8e8) },
-        { "unselected row", 250, rowY (0, 11), juce::Colours::white },
-        { "selected last row", 250, rowY (2, 11), selected },
-        { "note badge", 1 + 8, rowY (0, 6), juce::Colour (235, 135, 25) },
-        { "CC badge", 1 + 8, rowY (1, 6), juce::Colour (40, 110, 200) },
-        { "PW badge", 1 + 8, rowY (2, 6), juce::Colour (150, 25, 30) },
-        { "channel arrow", 1 + 64 + 8, rowY (2, 8), grey },
-        { "number arrow", 1 + 115 + 8, rowY (1, 8), grey },
-        { "no number arrow on a pitch wheel", 1 + 115 + 8, rowY (2, 8), selected },
-    };
-
-    for (const auto& p : probes)
-    {
-        SCOPED_TRACE (p.what);
-        const auto actual = image.getPixelAt (p.x, p.y);
-        EXPECT_TRUE (TestHelpers::near (actual, p.expected, 3)) << actual.toDisplayString (true);
-    }
+    const juce::uint32 selected = 0xff4b96e6, grey = 0xff787878, white = 0xffffffff;
+    TestHelpers::expectPixels (image, {
+        { 150, 0, 0xfff6f6f6 }, { 150, 20, 0xffd9d9d9 },                            // header strip, top and below its gradient
+        { 150, 27, 0xff999999 }, { 150, 137, 0xffbec0d2 }, { 150, 181, 0xffecedf9 }, // bars: frame, below the gradient, top
+        { 150, 170, 0xffe8e8e8 },                                                    // body
+        { 250, rowY (0, 11), white }, { 250, rowY (2, 11), selected },               // unselected row, selected last row
+        { 9, rowY (0, 6), 0xffeb8719 }, { 9, rowY (1, 6), 0xff286ec8 }, { 9, rowY (2, 6), 0xff96191e }, // note, CC, PW badges
+        { 73, rowY (2, 8), grey }, { 124, rowY (1, 8), grey },                       // channel and number arrows
+        { 124, rowY (2, 8), selected },                                              // no number arrow on a pitch wheel
+    }, 3);
 
     EXPECT_EQ (child<juce::Label> (*cell (*panel, 2), "midi channel label").getText(), "CH 16");
     EXPECT_FALSE (child<juce::Label> (*cell (*panel, 2), "midi note or cc number label").isVisible());
