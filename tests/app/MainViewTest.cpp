@@ -694,6 +694,53 @@ TEST_F (MainViewPanels, EverySelectionMakesANewPanelAndDeletesTheOld)
     EXPECT_NE (dynamic_cast<ControllerInfoComponent*> (inspect().rightPanel()), nullptr);
 }
 
+// The old panel (with its MIDI cells) goes before the new one is made, so the two never exist
+// side by side: while the old panel is deleted, the main view holds no panel at all.
+TEST_F (MainViewPanels, OldPanelIsRemovedAndDeletedBeforeTheNewOneIsMade)
+{
+    struct DeletionWatch : juce::ComponentListener
+    {
+        void componentBeingDeleted (juce::Component& panel) override
+        {
+            deleted = true;
+            stillAChild = panel.getParentComponent() != nullptr;
+            panelHeldMeanwhile = inspector->rightPanel();
+        }
+
+        const MainViewInspector* inspector = nullptr;
+        bool deleted = false, stillAChild = true;
+        juce::Component* panelHeldMeanwhile = nullptr;
+    };
+
+    auto& table = inspect().table();
+    const auto in = inspect();
+
+    const std::pair<const char*, std::function<void()>> switches[] = {
+        { "info to input", [&] { table.selectRow (0); } },
+        { "input to output", [&] { table.selectRow (5); } },
+        { "output to multi-selection", [&] { table.selectRow (1, false, false); } },
+        { "multi-selection to info", [&] { table.deselectAllRows(); } },
+        { "info to info", [&] { view->showControllerInfo(); } },
+    };
+
+    for (auto& [what, switchPanel] : switches)
+    {
+        SCOPED_TRACE (what);
+        auto* old = inspect().rightPanel();
+        DeletionWatch watch;
+        watch.inspector = &in;
+        old->addComponentListener (&watch);
+
+        switchPanel();
+
+        ASSERT_TRUE (watch.deleted);
+        EXPECT_FALSE (watch.stillAChild);
+        EXPECT_EQ (watch.panelHeldMeanwhile, nullptr);
+        ASSERT_NE (inspect().rightPanel(), nullptr);
+        EXPECT_EQ (inspect().rightPanel()->getParentComponent(), view.get());
+    }
+}
+
 TEST_F (MainViewPanels, ShowControllerInfoClearsTheSelection)
 {
     inspect().table().selectRow (2);
