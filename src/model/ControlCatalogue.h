@@ -1,10 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 
 #include <juce_core/juce_core.h>
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_basics/juce_gui_basics.h>
+
+#include "model/CacheIndex.h"
 
 /**
     The host application's controls, behaviour presets and value ranges, read from the three
@@ -75,7 +78,9 @@ private:
     friend struct ControlCatalogueInspector; // lets the tests look at the trees, caches and menus
 
     void loadControlList (const juce::String& text);
+    void indexControls();
     juce::ValueTree findControl (const juce::String& alias) const;
+    juce::ValueTree findOutput (const juce::String& alias) const;
     juce::ValueTree findRange (const juce::String& alias) const;
     static juce::Identifier kindIdentifier (int midiKind);
     static void buildMenu (const juce::ValueTree& tree, juce::PopupMenu& menu);
@@ -91,6 +96,14 @@ private:
         valueNameCache { false };
 
     juce::PopupMenu inMenu, outMenu;
+
+    // Hash indexes over the caches' keys and over the aliases of the two trees (the first node
+    // of each alias, "in" before "out"), so that neither a cached answer nor a search scans.
+    mutable CacheIndex groupTitleIndex { groupTitleCache }, knownIndex { knownCache }, titleIndex { titleCache },
+        typeIndex { typeCache }, hasRangeIndex { hasRangeCache }, rangeMinIndex { rangeMinCache },
+        rangeMaxIndex { rangeMaxCache }, valueNameIndex { valueNameCache };
+
+    std::unordered_map<juce::String, juce::ValueTree> controlsByAlias, outputsByAlias;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControlCatalogue)
 };
