@@ -19,8 +19,24 @@ const juce::String* CacheIndex::find (const juce::String& key)
 void CacheIndex::store (const juce::String& key, const juce::var& value)
 {
     // juce::PropertySet ignores an empty key (and asserts on it).
-    if (key.isNotEmpty())
+    if (key.isEmpty())
+        return;
+
+    if (find (key) != nullptr)
+    {
         cache.setValue (key, value);
+        return;
+    }
+
+    // A new key goes at the end, as juce::PropertySet::setValue would put it, but without the
+    // two scans of every key that setValue and juce::StringPairArray::set make to look for it
+    // (the index has just said it is not there). The set's own key and value lists are its
+    // members, reached through its const getters; the set itself is not const. A plain
+    // juce::PropertySet does nothing when a property changes, so no notification is missed.
+    const juce::ScopedLock lock (cache.getLock());
+    auto& properties = cache.getAllProperties();
+    const_cast<juce::StringArray&> (properties.getAllKeys()).add (key);
+    const_cast<juce::StringArray&> (properties.getAllValues()).add (value.toString());
 }
 
 void CacheIndex::catchUp()

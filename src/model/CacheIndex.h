@@ -25,7 +25,8 @@ public:
 
     /**
         Stores a value under a key, as juce::PropertySet::setValue does: as text (true reads back
-        as "1", a void value as the empty text), and never under the empty key.
+        as "1", a void value as the empty text), a new key after the others, and never under the
+        empty key. A new key costs no scan of the keys already stored.
     */
     void store (const juce::String& key, const juce::var& value);
 
