@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstring>
+#include <string_view>
 #include <unordered_map>
 
 #include <juce_core/juce_core.h>
@@ -17,6 +19,29 @@
 class CacheIndex
 {
 public:
+    /** Hashes a key by its UTF-8 bytes (quicker than juce::String::hash, which decodes them). */
+    struct KeyHash
+    {
+        size_t operator() (const juce::String& key) const noexcept
+        {
+            return std::hash<std::string_view>() (std::string_view (key.toRawUTF8()));
+        }
+    };
+
+    /** Compares two keys byte by byte: equal UTF-8 bytes are equal texts, case-sensitively. */
+    struct KeyEqual
+    {
+        bool operator() (const juce::String& a, const juce::String& b) const noexcept
+        {
+            const auto* textA = a.toRawUTF8();
+            const auto* textB = b.toRawUTF8();
+            return textA == textB || std::strcmp (textA, textB) == 0;
+        }
+    };
+
+    template <typename Value>
+    using Map = std::unordered_map<juce::String, Value, KeyHash, KeyEqual>;
+
     /** Indexes the given set, which must outlive the index. Keys compare case-sensitively. */
     explicit CacheIndex (juce::PropertySet& cacheToIndex);
 
@@ -34,7 +59,7 @@ private:
     void catchUp();
 
     juce::PropertySet& cache;
-    std::unordered_map<juce::String, int> positions;
+    Map<int> positions;
     int numIndexed = 0;
     juce::String lastIndexedKey;
 

@@ -70,14 +70,14 @@ namespace
     }
 
     /** Indexes the "value" nodes of a tree by alias; an alias already indexed keeps its first node. */
-    void indexAliases (const juce::ValueTree& tree, std::unordered_map<juce::String, juce::ValueTree>& index)
+    void indexAliases (const juce::ValueTree& tree, CacheIndex::Map<juce::ValueTree>& index)
     {
         for (const auto& group : tree)
             for (const auto& value : group)
                 index.emplace (value[Ids::alias].toString(), value);
     }
 
-    juce::ValueTree findIn (const std::unordered_map<juce::String, juce::ValueTree>& index, const juce::String& alias)
+    juce::ValueTree findIn (const CacheIndex::Map<juce::ValueTree>& index, const juce::String& alias)
     {
         const auto hit = index.find (alias);
         return hit != index.end() ? hit->second : juce::ValueTree();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <unordered_map>
 
 #include <juce_core/juce_core.h>
 #include <juce_data_structures/juce_data_structures.h>
@@ -103,7 +102,7 @@ private:
         typeIndex { typeCache }, hasRangeIndex { hasRangeCache }, rangeMinIndex { rangeMinCache },
         rangeMaxIndex { rangeMaxCache }, valueNameIndex { valueNameCache };
 
-    std::unordered_map<juce::String, juce::ValueTree> controlsByAlias, outputsByAlias;
+    CacheIndex::Map<juce::ValueTree> controlsByAlias, outputsByAlias;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControlCatalogue)
 };
