@@ -150,7 +150,11 @@ private:
     /** The element of a row, or an invalid tree for a row outside the list; takes the rows' lock. */
     juce::ValueTree getRowTree (int rowNumber) const;
 
-    /** Makes the given component the right-hand panel, deleting the previous one. */
+    /** Removes the right-hand panel and deletes it; call it before the next panel is made, so
+        the two (and their MIDI cells) never exist side by side. */
+    void removeRightPanel();
+
+    /** Makes the given component the right-hand panel, deleting a previous one still shown. */
     void setRightPanel (juce::Component* newPanel);
 
     static void setUpImageButton (juce::ImageButton& button, const juce::String& text,

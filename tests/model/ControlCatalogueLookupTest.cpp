@@ -144,6 +144,64 @@ TEST_F (CatalogueLookup, EmptyAliasGivesMissAnswersAndStoresNothing)
     EXPECT_EQ (ControlCatalogueInspector::totalCacheEntries (catalogue), 0);
 }
 
+// Every cache holds exactly the entries its lookups store, in the order they were stored,
+// however often the lookups are repeated; misses that are not stored stay out.
+TEST_F (CatalogueLookup, CachesHoldExactlyWhatTheSequenceOfLookupsStores)
+{
+    const juce::String select = "fam(Fx)[0x1].Select", shift = "mod(ShiftLogic1)", meter = "fam(Mixer).MasterMeter";
+
+    for (int round = 0; round < 2; ++round)
+    {
+        catalogue.getGroupTitle (shift);
+        catalogue.getGroupTitle (unknownAlias);
+        catalogue.getGroupTitle ({});
+        catalogue.getTitle ("fam(Fx)[0x1].OnOff");
+        catalogue.getTitle ("FAM(FX)[0X1].ONOFF");
+        catalogue.getType (meter);
+        catalogue.getType (unknownAlias);
+        catalogue.getPresetNames ("reg(RegisterLogic1)", 1);
+        catalogue.isKnownAlias ("fam(Player)[0x1].CuePlay");
+        catalogue.isKnownAlias (unknownAlias);
+        catalogue.isOutputAlias ("fam(Player)[0x1].TrackTitle");
+        catalogue.isOutputAlias ("app(About)");
+        catalogue.hasRange (select);
+        catalogue.hasRange (shift);
+        catalogue.getRangeMin (select);
+        catalogue.getRangeMin (shift);
+        catalogue.getRangeMax (select);
+        catalogue.getRangeMax (meter);
+        catalogue.getRangeValueName (select, 3);
+        catalogue.getRangeValueName (select, 15);
+    }
+
+    struct Expected { Cache cache; juce::StringArray keys, texts; };
+
+    const Expected expected[] = {
+        { Cache::groupTitle, { shift, unknownAlias }, { "Modifiers ", "unknown" } },
+        { Cache::title, { "fam(Fx)[0x1].OnOff", "FAM(FX)[0X1].ONOFF" }, { "Fx 1  ON/OFF", "unknown" } },
+        { Cache::type, { meter, "reg(RegisterLogic1)" }, { "Normal", "Logic" } },
+        { Cache::known, { "fam(Player)[0x1].CuePlay", unknownAlias, "fam(Player)[0x1].TrackTitle" }, { "1", "", "1" } },
+        { Cache::hasRange, { select }, { "1" } },
+        { Cache::rangeMin, { select }, { "1" } },
+        { Cache::rangeMax, { select }, { "14" } },
+        { Cache::valueName, { select + "3" }, { "ECHO" } },
+    };
+
+    for (auto& e : expected)
+    {
+        SCOPED_TRACE ((int) e.cache);
+        EXPECT_EQ (cache (e.cache).getAllProperties().getAllKeys(), e.keys);
+        EXPECT_EQ (cache (e.cache).getAllProperties().getAllValues(), e.texts);
+    }
+
+    // An entry removed from a cache is searched and stored again; the others still answer.
+    cache (Cache::title).removeValue ("fam(Fx)[0x1].OnOff");
+    cache (Cache::title).setValue ("FAM(FX)[0X1].ONOFF", "changed");
+    EXPECT_EQ (catalogue.getTitle ("FAM(FX)[0X1].ONOFF"), "changed");
+    EXPECT_EQ (catalogue.getTitle ("fam(Fx)[0x1].OnOff"), "Fx 1  ON/OFF");
+    EXPECT_EQ (cache (Cache::title).getAllProperties().getAllKeys(), juce::StringArray ("FAM(FX)[0X1].ONOFF", "fam(Fx)[0x1].OnOff"));
+}
+
 TEST (ControlCatalogueUnloaded, EveryLookupMissesWithoutFailing)
 {
     ControlCatalogue catalogue;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "model/ControllerDocument.h"
 #include "model/XmlGuard.h"
 #include "resources/Resources.h"
@@ -315,6 +317,51 @@ TEST (ControllerDocument, IconThatIsMissingOrNotAPictureGivesANullImage)
 
     document.loadFromXmlText (minimalController);
     EXPECT_FALSE (document.getIcon().isValid());
+}
+
+// JPEG and GIF icons are shown too; a header of any format that claims a picture of more than
+// 4096 pixels a side gives a null image instead of reaching a reader that allocates it whole.
+TEST (ControllerDocument, IconOfEveryReadableFormatDecodesUnlessItClaimsAnEnormousSize)
+{
+    juce::MemoryOutputStream jpegStream;
+    ASSERT_TRUE (juce::JPEGImageFormat().writeImageToStream (juce::Image (juce::Image::RGB, 5, 3, true), jpegStream));
+    const auto jpeg = jpegStream.getMemoryBlock();
+
+    // The frame header (marker 0xffc0) holds the height, then the width, after its length and precision.
+    auto hugeJpeg = jpeg;
+    auto* jpegBytes = static_cast<juce::uint8*> (hugeJpeg.getData());
+    auto* frame = std::search (jpegBytes, jpegBytes + hugeJpeg.getSize(), "\xff\xc0", "\xff\xc0" + 2,
+                               [] (juce::uint8 a, char b) { return a == (juce::uint8) b; });
+    ASSERT_LT (frame, jpegBytes + hugeJpeg.getSize());
+    frame[5] = frame[6] = frame[7] = frame[8] = 0xf0;
+
+    // A 1 by 1 GIF: screen descriptor, two-colour palette, graphic control extension, then the
+    // image descriptor (",") whose width and height (little-endian at bytes 32 and 34) the reader allocates.
+    const juce::uint8 gifBytes[] = { 'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 255, 255, 0, 0, 0,
+                                     '!', 0xf9, 4, 1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, ';' };
+    const juce::MemoryBlock gif (gifBytes, sizeof (gifBytes));
+    auto hugeGif = gif;
+    static_cast<juce::uint8*> (hugeGif.getData())[33] = 0xff; // 65281 pixels wide
+
+    struct Case { const char* what; juce::MemoryBlock data; int width, height; };
+
+    const Case cases[] = {
+        { "JPEG", jpeg, 5, 3 },
+        { "JPEG claiming 61680 by 61680", hugeJpeg, 0, 0 },
+        { "GIF", gif, 1, 1 },
+        { "GIF claiming 65281 by 1", hugeGif, 0, 0 },
+    };
+
+    ControllerDocument document;
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        setIconData (document, c.data.toBase64Encoding());
+        const auto icon = document.getIcon();
+        EXPECT_EQ (icon.getWidth(), c.width);
+        EXPECT_EQ (icon.getHeight(), c.height);
+    }
 }
 
 //==============================================================================

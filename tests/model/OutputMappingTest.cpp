@@ -169,9 +169,14 @@ TEST (OutputMappingFields, AddedMessagesFromMidi)
     mapping.addMidiMessage (juce::MidiMessage::noteOn (3, 62, (juce::uint8) 90));
     mapping.addMidiMessage (juce::MidiMessage::controllerEvent (16, 20, 5));
     mapping.addMidiMessage (juce::MidiMessage::programChange (2, 4));
+    mapping.addMidiMessage (juce::MidiMessage::pitchWheel (5, 8192));
+    mapping.addMidiMessage (juce::MidiMessage::pitchWheel (6, 0x3fff));
 
-    ASSERT_EQ (mapping.getNumMidi(), 4);
-    EXPECT_EQ (mapping.getDescription(), "CH 1, CC 1, 127 & CH 3, Note D4 (62), 90 & CH 16, CC 20, 5 & CH 2,  -1, -1");
+    // Messages that are neither notes nor controllers store their third byte as the value
+    // (a pitch wheel's high byte: 64 in the middle); a two-byte message has none and stores 0.
+    ASSERT_EQ (mapping.getNumMidi(), 6);
+    EXPECT_EQ (mapping.getDescription(), "CH 1, CC 1, 127 & CH 3, Note D4 (62), 90 & CH 16, CC 20, 5 & CH 2,  -1, 0"
+                                         " & CH 5,  -1, 64 & CH 6,  -1, 127");
 }
 
 TEST (OutputMappingFields, ValueTextClampsAndKeepsPercent)

@@ -313,6 +313,35 @@ TEST (XmlGuard, RefusesMismatchedClosingTagsAndRepeatedAttributes)
     }
 }
 
+// The parser reads the root element and nothing after it, so what follows the root's closing
+// tag is not checked either; a mismatched tag inside the root still is.
+TEST (XmlGuard, ChecksClosingTagsOnlyUntilTheRootElementIsClosed)
+{
+    struct Case { const char* text; bool accepted; };
+
+    const Case cases[] = {
+        { "<main><a/></main><extra>", true },
+        { "<main><a/></main></x>", true },
+        { "<main/></x><y>", true },
+        { "<?xml version=\"1.0\"?><!-- c --><main></main>\r\n</main>", true },
+        { "<main><a></b></main><extra>", false },
+        { "<main><a/></x></main>", false },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.text);
+        ASSERT_NE (juce::parseXML (c.text), nullptr) << "the parser itself takes it";
+
+        juce::String error;
+        auto element = XmlGuard::parse (c.text, error);
+        EXPECT_EQ (element != nullptr, c.accepted) << error;
+        EXPECT_EQ (error.isEmpty(), c.accepted);
+
+        EXPECT_EQ (element != nullptr ? element->getTagName() : juce::String ("main"), "main");
+    }
+}
+
 // juce::ValueTree::fromXml turns a "base64:x" attribute into a binary property "x", allocating
 // the byte count its text starts with.
 TEST (XmlGuard, BinaryAttributesMustHoldTheirByteCountAndNameNoOtherAttribute)
