@@ -12,6 +12,14 @@ Pictures:
     cloud_<state>.png           32x32  white cloud on a sky-blue square
     io_input.png                16x16  white down arrow on a blue square
     io_output.png               16x16  white up arrow on a brown square
+    midi_arrows.png             16x16  grey arrows pointing up and down (beside the MIDI cells' menus)
+    badge_note.png              16x16  white note sign on an orange square
+    badge_cc.png                16x16  white letters "CC" on a blue square
+    badge_pw.png                16x16  white letters "PW" on a dark red square
+    mode_loop.png               16x16  grey clock face with white hands
+    mode_first_half.png         16x16  grey disc without its upper right quarter
+    mode_second_half.png        16x16  grey disc without its lower left quarter
+    reorder.png                 16x16  two bent grey arrows, one up, one down
 
 <state> is "normal", "over" (darker) or "down" (lighter). Every shape is described by an
 inside test in picture coordinates and rendered with 4x4 samples per pixel, so edges are
@@ -93,6 +101,29 @@ def thick_line(xa, ya, xb, yb, half_width):
         t = max(0.0, min(1.0, ((x - xa) * dx + (y - ya) * dy) / length_sq))
         px, py = xa + t * dx, ya + t * dy
         return (x - px) ** 2 + (y - py) ** 2 <= half_width * half_width
+    return inside
+
+
+def arc(cx, cy, r_outer, r_inner, gap_from, gap_to):
+    """A ring without the angles gap_from..gap_to (degrees, counter-clockwise from +x, y pointing up)."""
+    band = ring(cx, cy, r_outer, r_inner)
+
+    def inside(x, y):
+        angle = math.degrees(math.atan2(cy - y, x - cx)) % 360
+        return band(x, y) and not (gap_from <= angle <= gap_to or gap_from <= angle - 360 <= gap_to)
+    return inside
+
+
+def ellipse(cx, cy, rx, ry, degrees):
+    """An ellipse turned counter-clockwise by degrees."""
+    a = math.radians(degrees)
+    cos_a, sin_a = math.cos(a), math.sin(a)
+
+    def inside(x, y):
+        dx, dy = x - cx, cy - y
+        u = dx * cos_a + dy * sin_a
+        v = -dx * sin_a + dy * cos_a
+        return (u / rx) ** 2 + (v / ry) ** 2 <= 1.0
     return inside
 
 
@@ -190,6 +221,56 @@ def cloud_glyph():
                  rect(12, 17, 23, 23))
 
 
+ORANGE = (235, 135, 25)
+DARK_RED = (150, 25, 30)
+GREY = (120, 120, 120, 255)
+
+
+def midi_arrows():
+    return union(polygon([(4.5, 7), (11.5, 7), (8, 2.5)]), polygon([(4.5, 9), (11.5, 9), (8, 13.5)]))
+
+
+def note_glyph():
+    head = ellipse(6.6, 11.2, 2.4, 1.7, 20)
+    stem = rect(8.2, 3.4, 9.4, 11)
+    flag = union(thick_line(8.9, 3.9, 11.9, 6.4, 0.75), thick_line(11.9, 6.4, 11.4, 8.6, 0.65))
+    return union(head, stem, flag)
+
+
+def letter_c(cx):
+    return arc(cx, 8, 3.25, 1.85, -45, 45)
+
+
+def cc_glyph():
+    return union(letter_c(4.6), letter_c(11.4))
+
+
+def pw_glyph():
+    stem = rect(2.4, 4.3, 3.8, 11.7)
+    bowl = union(difference(ring(5.3, 6.45, 2.15, 0.85), rect(0, 0, 5.3, 16)),
+                 rect(2.4, 4.3, 5.3, 5.6), rect(2.4, 7.3, 5.3, 8.6))
+    w = union(thick_line(8.5, 4.6, 9.85, 11.3, 0.72), thick_line(9.85, 11.3, 11.15, 6.4, 0.72),
+              thick_line(11.15, 6.4, 12.45, 11.3, 0.72), thick_line(12.45, 11.3, 13.8, 4.6, 0.72))
+    return union(stem, bowl, w)
+
+
+def disc():
+    return circle(8, 8, 6.6)
+
+
+def clock_face():
+    hands = union(thick_line(8, 8, 8, 3.4, 0.6), thick_line(8, 8, 11.0, 9.7, 0.6))
+    return [(disc(), GREY), (hands, WHITE)]
+
+
+def reorder_glyph():
+    up = union(rect(3.4, 5.5, 4.9, 12.6), rect(3.4, 11.1, 7.2, 12.6),
+               polygon([(0.9, 6.6), (7.4, 6.6), (4.15, 2.6)]))
+    down = union(rect(11.1, 3.4, 12.6, 10.5), rect(8.8, 3.4, 12.6, 4.9),
+                 polygon([(8.6, 9.4), (15.1, 9.4), (11.85, 13.4)]))
+    return union(up, down)
+
+
 def logo():
     grey = (205, 205, 205, 255)
     left = polygon([(1, 20), (9, 8), (12, 8), (4, 20), (12, 32), (9, 32)])
@@ -226,6 +307,15 @@ def main():
 
     save("io_input.png", 16, [square(16, BLUE), (down_arrow(16), WHITE)])
     save("io_output.png", 16, [square(16, BROWN), (up_arrow(16), WHITE)])
+
+    save("midi_arrows.png", 16, [(midi_arrows(), GREY)])
+    save("badge_note.png", 16, [square(16, ORANGE), (note_glyph(), WHITE)])
+    save("badge_cc.png", 16, [square(16, BLUE), (cc_glyph(), WHITE)])
+    save("badge_pw.png", 16, [square(16, DARK_RED), (pw_glyph(), WHITE)])
+    save("mode_loop.png", 16, clock_face())
+    save("mode_first_half.png", 16, [(difference(disc(), rect(8, 0, 16, 8)), GREY)])
+    save("mode_second_half.png", 16, [(difference(disc(), rect(0, 8, 8, 16)), GREY)])
+    save("reorder.png", 16, [(reorder_glyph(), GREY)])
 
 
 if __name__ == "__main__":
