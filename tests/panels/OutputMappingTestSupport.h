@@ -23,13 +23,11 @@ struct OutputMappingInspector
 
     OutputMappingComponent& panel;
 
-    juce::ComboBox& valueBox() const          { return *panel.valueComboBox; }
-    juce::ComboBox& typeBox() const           { return *panel.typeComboBox; }
-    juce::TableListBox& table() const         { return *panel.midiTable; }
-    juce::Slider& slider() const              { return *panel.testSlider; }
-    juce::TextButton& testButton() const      { return *panel.testButton; }
-    juce::TextButton& addMidiButton() const   { return *panel.addMidiButton; }
-    juce::ToggleButton& toggle (int k) const  { return *panel.modifierToggles[(size_t) k - 1]; }
+    juce::ComboBox& valueBox() const     { return *panel.valueComboBox; }
+    juce::ComboBox& typeBox() const      { return *panel.typeComboBox; }
+    juce::TableListBox& table() const    { return *panel.midiTable; }
+    juce::Slider& slider() const         { return *panel.testSlider; }
+    juce::TextButton& testButton() const { return *panel.testButton; }
 
     Cell& cell (int row) const
     {
@@ -38,14 +36,14 @@ struct OutputMappingInspector
         return *cell;
     }
 
-    static juce::Label& channelLabel (Cell& c)        { return *c.channelLabel; }
-    static juce::Label& numberLabel (Cell& c)         { return *c.numberLabel; }
-    static juce::Label& valueLabel (Cell& c)          { return *c.valueLabel; }
-    static juce::Label& durationLabel (Cell& c)       { return *c.durationOrRangeLabel; }
-    static juce::Button& channelButton (Cell& c)      { return *c.channelButton; }
-    static juce::Button& numberButton (Cell& c)       { return *c.numberButton; }
+    static juce::Label& channelLabel (Cell& c)  { return *c.channelLabel; }
+    static juce::Label& numberLabel (Cell& c)   { return *c.numberLabel; }
+    static juce::Label& valueLabel (Cell& c)    { return *c.valueLabel; }
+    static juce::Label& durationLabel (Cell& c) { return *c.durationOrRangeLabel; }
+    static juce::Button& channelButton (Cell& c) { return *c.channelButton; }
+    static juce::Button& numberButton (Cell& c)  { return *c.numberButton; }
     static const juce::PopupMenu& noteOrCcMenu (Cell& c) { return c.noteOrCcMenu; }
-    static bool isSelected (Cell& c)                  { return c.selected; }
+    static bool isSelected (Cell& c)             { return c.selected; }
 };
 
 /**
@@ -65,20 +63,16 @@ protected:
         int count = 0;
     };
 
-    static void SetUpTestSuite()
+    void SetUp() override
     {
         if (controlCatalogue == nullptr)
         {
             controlCatalogue = std::make_unique<ControlCatalogue>();
             controlCatalogue->load();
         }
-    }
 
-    void SetUp() override
-    {
-        for (auto* name : { "Pad", "Other" })
-            devices->setInputEnabled (name, true);
-
+        devices->setInputEnabled ("Pad", true);
+        devices->setInputEnabled ("Other", true);
         devices->setDefaultOutput ("Pad");
         previousCommandManager = std::move (commandManager);
         commandManager = std::make_unique<juce::ApplicationCommandManager>();
@@ -110,7 +104,6 @@ protected:
     }
 
     OutputMappingInspector inspect() const { return { *panel }; }
-    juce::ValueTree element() const { return list.getChild (0); }
     std::vector<TestMidiDevices::SentMessage> sent() const { return devices->getSentMessages(); }
 
     ScopedTestMidiDevices devices { { "Pad", "Other" }, { "Pad" } };
@@ -124,37 +117,32 @@ private:
 
 namespace OutputMappingTestData
 {
-    const juce::String integerAlias ("fam(SyncTools).MasterDeck");       // "Integer", no range
-    const juce::String rangeAlias ("fam(Fx)[0x1].InputChannelOnOff");   // "Integer", range 0..5
-    const juce::String normalAlias ("fam(Fx)[0x1].DryWet");              // "Normal"
-    const juce::String triggerAlias ("fam(Player)[0x1].TapTempo");       // "Trigger"
+    const juce::String integerAlias ("fam(SyncTools).MasterDeck");     // "Integer", no range
+    const juce::String rangeAlias ("fam(Fx)[0x1].InputChannelOnOff"); // "Integer", range 0..5
+    const juce::String normalAlias ("fam(Fx)[0x1].DryWet");            // "Normal"
+    const juce::String triggerAlias ("fam(Player)[0x1].TapTempo");     // "Trigger"
 
-    /** A "midi" element: a controller change or note with its number, channel, value and, when given, a duration. */
-    inline juce::String midi (const juce::String& type, int parameter, const juce::String& value,
-                              int channel = 1, int duration = -1)
+    /** A "midi" element, with a duration when one is given. */
+    inline juce::String midi (const juce::String& type, int parameter, const juce::String& value, int channel = 1, int duration = -1)
     {
-        return "<midi type=\"" + type + "\" parameter=\"" + juce::String (parameter) + "\" channel=\""
-             + juce::String (channel) + "\" value=\"" + value + "\""
-             + (duration >= 0 ? " duration=\"" + juce::String (duration) + "\"" : juce::String()) + "/>";
+        return "<midi type=\"" + type + "\" parameter=\"" + juce::String (parameter) + "\" channel=\"" + juce::String (channel)
+             + "\" value=\"" + value + "\"" + (duration >= 0 ? " duration=\"" + juce::String (duration) + "\"" : "") + "/>";
     }
 
     /** True when the area of the image holds the picture as it looks drawn one to one on the background. */
     inline bool showsPicture (const juce::Image& image, juce::Point<int> topLeft, const juce::Image& picture,
-                              juce::Colour background = juce::Colour (0x00000000))
+                              juce::Colour background = {})
     {
-        if (! picture.isValid())
-            return false;
-
-        juce::Image expected (juce::Image::ARGB, picture.getWidth(), picture.getHeight(), true);
+        juce::Image expected (juce::Image::ARGB, 16, 16, true);
         juce::Graphics g (expected);
         g.fillAll (background);
         g.drawImageAt (picture, 0, 0);
 
-        for (int y = 0; y < picture.getHeight(); ++y)
-            for (int x = 0; x < picture.getWidth(); ++x)
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
                 if (! TestHelpers::near (image.getPixelAt (topLeft.x + x, topLeft.y + y), expected.getPixelAt (x, y)))
                     return false;
 
-        return true;
+        return picture.isValid();
     }
 }
