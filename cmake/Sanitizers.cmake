@@ -1,3 +1,21 @@
+# The ThreadSanitizer build (WIRELACE_TSAN=ON, clang only): every target, the JUCE module sources
+# inside wirelace_core included, is compiled with -fsanitize=thread, so that the MIDI cells' callbacks
+# on their input threads are checked against the message thread. It cannot be combined with the
+# ASan build below, and it builds neither the benchmarks nor the fuzz targets.
+if(WIRELACE_TSAN)
+    if(WIRELACE_SANITIZE)
+        message(FATAL_ERROR "WIRELACE_TSAN and WIRELACE_SANITIZE need separate build folders")
+    endif()
+
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "WIRELACE_TSAN needs clang (configure with -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
+    endif()
+
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -gline-tables-only -O1)
+    add_link_options(-fsanitize=thread)
+    return()
+endif()
+
 # The sanitized build (WIRELACE_SANITIZE=ON, clang only): every target, the JUCE
 # module sources inside wirelace_core included, is compiled with AddressSanitizer,
 # UndefinedBehaviorSanitizer and libFuzzer's coverage instrumentation

@@ -2,10 +2,12 @@
 # Installs what is missing, builds, and runs every test (GUI tests under Xvfb), twice:
 #   1. g++ Release build in build/;
 #   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer in build-sanitized/,
-#      which also builds the libFuzzer targets of fuzz/ and runs each for FUZZ_SECONDS.
-# A failing test, a sanitizer finding (memory error, undefined behaviour, leak), or a
-# fuzzer crash, leak or timeout fails the run. Every stage runs; the summary at the end
-# names the ones that failed.
+#      which also builds the libFuzzer targets of fuzz/ and runs each for FUZZ_SECONDS;
+# then the tests of the MIDI input threads (MIDI cells, their callback registry and the
+# stress test) once more in a clang ThreadSanitizer build in build-tsan/.
+# A failing test, a sanitizer finding (memory error, undefined behaviour, leak, data race,
+# deadlock), or a fuzzer crash, leak or timeout fails the run. Every stage runs; the
+# summary at the end names the ones that failed.
 #
 # Variables: FUZZ_SECONDS (default 60) is the time per fuzz target, 0 skips fuzzing;
 # FUZZ_TIMEOUT (default 10) is the longest one fuzz input may take, in seconds.
@@ -122,6 +124,32 @@ if [ "$sanitized_built" -eq 1 ] && [ "$FUZZ_SECONDS" -gt 0 ]; then
         [ -x "$binary" ] && [ -f "$binary" ] || continue
         stage "fuzz $(basename "$binary")" fuzz_target "$(basename "$binary")" || true
     done
+fi
+
+#-------------------------------------------------------------------------------
+# 4. ThreadSanitizer: the core and the tests built with -fsanitize=thread (no benchmarks, no
+#    fuzz targets), running the tests in which MIDI input threads call the cells while the
+#    message thread works. Any report (data race, lock-order inversion, use after free)
+#    stops the run with a failing exit code.
+tsan="$WIRELACE_ROOT/build-tsan"
+mkdir -p "$tsan"
+TSAN_TESTS="MidiCellStress*:MidiCallbackRegistry*:InputMidiCell*"
+
+run_tsan_tests()
+{
+    # On kernels that randomise addresses with more bits than clang 14's ThreadSanitizer expects
+    # (vm.mmap_rnd_bits 32), it stops with "unexpected memory mapping"; setarch -R turns the
+    # randomisation off for the test process.
+    (cd "$tsan" && TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+        "${XVFB[@]}" setarch "$(uname -m)" -R ./wirelace_tests --gtest_filter="$TSAN_TESTS")
+}
+
+if stage "tsan build" build_folder "$tsan" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DWIRELACE_TSAN=ON -DWIRELACE_BUILD_BENCH=OFF
+then
+    stage "tsan tests" run_tsan_tests || true
 fi
 
 #-------------------------------------------------------------------------------
