@@ -10,7 +10,7 @@ WIRELACE_PACKAGES=(
     libasound2-dev libcurl4-openssl-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev
     libxrandr-dev libxrender-dev libpng-dev libjpeg-dev
-    xvfb xauth xdotool x11-utils libxml2-utils
+    xvfb xauth xdotool x11-utils libxml2-utils python3
     clang libclang-rt-14-dev
     fonts-dejavu-core
 )

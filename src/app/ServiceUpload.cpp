@@ -1,9 +1,13 @@
 #include "app/ServiceUpload.h"
 
+#include <atomic>
+
 namespace
 {
     // The service is not part of this program; a reserved name that never resolves stands in for it.
     const char* const defaultHost = "wirelace.invalid";
+
+    std::atomic<int> replyTimeLimit { ServiceUpload::replyTimeLimitMs };
 }
 
 juce::String ServiceUpload::getHost()
@@ -18,11 +22,16 @@ juce::String ServiceUpload::getUrl (const juce::String& path)
 }
 
 juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::String& fieldName,
-                                        const juce::File& file, const juce::String& mimeType)
+                                        const juce::File& file, const juce::String& mimeType,
+                                        int* statusCode)
 {
+    if (statusCode != nullptr)
+        *statusCode = 0;
+
     const auto url = juce::URL (getUrl (path)).withFileToUpload (fieldName, file, mimeType);
     const auto stream = url.createInputStream (juce::URL::InputStreamOptions (juce::URL::ParameterHandling::inPostData)
-                                                   .withConnectionTimeoutMs (connectionTimeoutMs));
+                                                   .withConnectionTimeoutMs (connectionTimeoutMs)
+                                                   .withStatusCode (statusCode));
 
     if (stream == nullptr)
         return {};
@@ -30,6 +39,7 @@ juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::St
     // curl gives up on a stalled reply after the connection time-out; a reply that trickles on
     // for ever, or grows without end, is cut off here.
     const auto started = juce::Time::getMillisecondCounter();
+    const auto timeLimit = (juce::uint32) replyTimeLimit.load();
     juce::MemoryOutputStream reply;
     char buffer[8192];
 
@@ -48,9 +58,14 @@ juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::St
         reply.write (buffer, (size_t) numRead);
 
         if (reply.getDataSize() > (size_t) maxReplyBytes
-            || juce::Time::getMillisecondCounter() - started > (juce::uint32) replyTimeLimitMs)
+            || juce::Time::getMillisecondCounter() - started > timeLimit)
             return {};
     }
 
     return juce::MemoryInputStream (reply.getData(), reply.getDataSize(), false).readEntireStreamAsString();
+}
+
+void ServiceUpload::setReplyTimeLimitMs (int milliseconds)
+{
+    replyTimeLimit = milliseconds > 0 ? milliseconds : (int) replyTimeLimitMs;
 }

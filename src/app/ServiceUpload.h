@@ -26,8 +26,14 @@ namespace ServiceUpload
         Posts the file as a "multipart/form-data" body with one file part (the field name, the
         file's name, the MIME type and the file's bytes) to getUrl (path), and returns the whole
         reply body as text. Returns "" when the request fails, when the reply has not ended within
-        replyTimeLimitMs or when it is longer than maxReplyBytes. Blocks the calling thread.
+        the time bound (replyTimeLimitMs) or when it is longer than maxReplyBytes. Blocks the
+        calling thread. When statusCode is given, it receives the reply's HTTP status (0 or less
+        when there was no reply).
     */
     juce::String uploadFile (const juce::String& path, const juce::String& fieldName,
-                             const juce::File& file, const juce::String& mimeType);
+                             const juce::File& file, const juce::String& mimeType,
+                             int* statusCode = nullptr);
+
+    /** Replaces the time bound of the reply (replyTimeLimitMs; 0 or less restores it). For tests, which cannot wait that long. */
+    void setReplyTimeLimitMs (int milliseconds);
 }

@@ -418,10 +418,18 @@ juce::Image ControllerDocument::getIcon() const
     auto text = getController().getChildWithName (Ids::icon()).getProperty (Ids::data()).toString();
     juce::MemoryBlock block;
 
-    if (! decodeMemoryBlockText (text, block) || ! isPngOfModestSize (block))
+    if (! decodeMemoryBlockText (text, block))
         return {};
 
-    juce::MemoryInputStream stream (block, false);
+    return decodePng (block);
+}
+
+juce::Image ControllerDocument::decodePng (const juce::MemoryBlock& bytes)
+{
+    if (! isPngOfModestSize (bytes))
+        return {};
+
+    juce::MemoryInputStream stream (bytes, false);
     return juce::ImageFileFormat::loadFrom (stream);
 }
 

@@ -106,6 +106,12 @@ public:
     /** The controller's icon decoded; a null image when it is missing or cannot be decoded. */
     juce::Image getIcon() const;
 
+    /**
+        The picture held in PNG bytes; a null image when they are not a PNG of at most 4096 by
+        4096 pixels or cannot be decoded. Used for every picture that comes from outside.
+    */
+    static juce::Image decodePng (const juce::MemoryBlock& bytes);
+
 private:
     std::unique_ptr<juce::XmlElement> parseText (const juce::String& text);
     static bool isControllerTree (const juce::ValueTree& candidate);

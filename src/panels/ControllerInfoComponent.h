@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class ControllerDocument;
@@ -7,18 +9,62 @@ class ControllerDocument;
 /**
     The right-hand panel that shows and edits the controller's information. The main view makes
     a new one whenever no mapping is selected and hands it the open document, which outlives it.
+
+    The four text fields are written into the document when they lose the keyboard focus. "Change"
+    shows another picture in the icon frame without storing it. Choosing a MIDI device makes it the
+    only enabled input among the listed ones, makes the output of the same name the default output
+    and stores the name in the document; a device that is already enabled changes nothing.
 */
-class ControllerInfoComponent : public juce::Component
+class ControllerInfoComponent : public juce::Component,
+                                public juce::TextEditor::Listener,
+                                public juce::Button::Listener,
+                                public juce::ComboBox::Listener
 {
 public:
     ControllerInfoComponent();
     ~ControllerInfoComponent() override;
 
-    /** Shows the document's information; the document is not owned. */
+    /**
+        Shows the document's information and lists the MIDI inputs present now; called once, right
+        after construction. The document is not owned. The device name set here is applied by the
+        combo box's change notification, which arrives after this call has returned.
+    */
     void setDocument (ControllerDocument* documentToShow);
 
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    /** Writes the field that lost the focus into the document. */
+    void textEditorFocusLost (juce::TextEditor& editor) override;
+
+    /** "Change": shows the picture chosen in a file chooser, for this panel only. */
+    void buttonClicked (juce::Button* button) override;
+
+    /** Applies the MIDI device named in the combo box. */
+    void comboBoxChanged (juce::ComboBox* combo) override;
+
 private:
+    /** The picture of a PNG file; a null image when it cannot be read as a PNG of modest size. */
+    static juce::Image loadPicture (const juce::File& file);
+
     ControllerDocument* document = nullptr;
+    juce::Image icon;
+    juce::StringArray midiDeviceNames;
+
+    std::unique_ptr<juce::Label> titleLabel;
+    std::unique_ptr<juce::Label> modelLabel;
+    std::unique_ptr<juce::TextEditor> modelTextEditor;
+    std::unique_ptr<juce::Label> manufacturerLabel;
+    std::unique_ptr<juce::TextEditor> manufacturerTextEditor;
+    std::unique_ptr<juce::Label> versionLabel;
+    std::unique_ptr<juce::TextEditor> versionTextEditor;
+    std::unique_ptr<juce::Label> publisherLabel;
+    std::unique_ptr<juce::TextEditor> publisherTextEditor;
+    std::unique_ptr<juce::Label> iconTitleLabel;
+    std::unique_ptr<juce::Label> controllerImageLabel;
+    std::unique_ptr<juce::TextButton> changeIconButton;
+    std::unique_ptr<juce::ComboBox> midiDeviceComboBox;
+    std::unique_ptr<juce::Label> midiDeviceLabel;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControllerInfoComponent)
 };

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "support/TestHelpers.h"
-
 #include <cmath>
 #include <limits>
 
 #include "model/InputMapping.h"
 #include "model/OutputMapping.h"
+#include "support/TestHelpers.h"
 
 // Mappings come from files that people edit by hand: whatever they hold, the getters give their
 // defaults, the setters write nothing where there is nothing to write to, and nothing crashes.
@@ -14,11 +13,6 @@
 namespace
 {
     using TestHelpers::parse;
-
-    juce::String snapshot (const juce::ValueTree& tree)
-    {
-        return tree.toXmlString();
-    }
 
     /** Keeps the option log lines of these tests out of the test output. */
     struct SilentLog : public juce::Logger
@@ -31,84 +25,69 @@ namespace
     bool isDefaultMessage (const juce::MidiMessage& message)
     {
         const juce::MidiMessage defaultMessage;
-        return message.getRawDataSize() == defaultMessage.getRawDataSize()
-            && std::memcmp (message.getRawData(), defaultMessage.getRawData(), (size_t) message.getRawDataSize()) == 0;
+        return juce::String::toHexString (message.getRawData(), message.getRawDataSize())
+            == juce::String::toHexString (defaultMessage.getRawData(), defaultMessage.getRawDataSize());
     }
 
-    /** Calls every index-taking setter of an input mapping at index. */
-    void writeEveryInputField (InputMapping& mapping, int index)
-    {
-        mapping.setType (index, 1);
-        mapping.setParameter (index, 5);
-        mapping.setChannel (index, 5);
-        mapping.setMidi (index, 0, 5, 5);
-        mapping.setMidiMessage (index, juce::MidiMessage::controllerEvent (5, 5, 5));
-        mapping.setMidiMessage (index, juce::MidiMessage::pitchWheel (5, 5));
-        mapping.addDefaultMidi();
-        mapping.addMidiMessage (juce::MidiMessage::controllerEvent (5, 5, 5));
-        mapping.removeMidi (index);
-    }
-
-    /** Calls every index-taking setter of an output mapping at index. */
-    void writeEveryOutputField (OutputMapping& mapping, int index)
-    {
-        mapping.setType (index, 1);
-        mapping.setParameter (index, 5);
-        mapping.setChannel (index, 5);
-        mapping.setMidi (index, 0, 5, 5, 5);
-        mapping.setMidiMessage (index, juce::MidiMessage::controllerEvent (5, 5, 5));
-        mapping.setValue (index, "5");
-        mapping.setValue (index, "%");
-        mapping.setDuration (index, 5);
-        mapping.removeMidi (index);
-        mapping.moveMidi (index, 0);
-    }
-
-    void expectInputDefaults (const InputMapping& mapping, int index)
+    /** Reads every field of both views at index, expecting the defaults, then calls every index-taking setter there. */
+    void readDefaultsAndWriteEveryField (InputMapping& in, OutputMapping& out, int index)
     {
         SCOPED_TRACE (index);
-        EXPECT_FALSE (mapping.getMidi (index).isValid());
-        EXPECT_EQ (mapping.getType (index), -1);
-        EXPECT_EQ (mapping.getParameter (index), 0);
-        EXPECT_EQ (mapping.getChannel (index), 0);
-        EXPECT_TRUE (isDefaultMessage (mapping.getMidiMessage (index)));
+        EXPECT_FALSE (in.getMidi (index).isValid() || out.getMidi (index).isValid());
+
+        for (Mapping* mapping : { (Mapping*) &in, (Mapping*) &out })
+        {
+            EXPECT_EQ (mapping->getType (index), -1);
+            EXPECT_EQ (mapping->getParameter (index), 0);
+            EXPECT_EQ (mapping->getChannel (index), 0);
+            EXPECT_TRUE (isDefaultMessage (mapping->getMidiMessage (index)));
+            mapping->setType (index, 1);
+            mapping->setParameter (index, 5);
+            mapping->setChannel (index, 5);
+            mapping->setMidiMessage (index, juce::MidiMessage::controllerEvent (5, 5, 5));
+            mapping->setMidiMessage (index, juce::MidiMessage::pitchWheel (5, 5));
+            mapping->removeMidi (index);
+        }
+
+        EXPECT_EQ (out.getValue (index), "0");
+        EXPECT_EQ (out.getDuration (index), -1);
+        EXPECT_TRUE (std::isfinite (out.getMapRangeStart (index)) && std::isfinite (out.getMapRangeEnd (index)));
+        in.setMidi (index, 0, 5, 5);
+        in.addDefaultMidi();
+        in.addMidiMessage (juce::MidiMessage::controllerEvent (5, 5, 5));
+        out.setMidi (index, 0, 5, 5, 5);
+        out.setValue (index, "5");
+        out.setValue (index, "%");
+        out.setDuration (index, 5);
+        out.moveMidi (index, 0);
     }
 
-    void expectOutputDefaults (const OutputMapping& mapping, int index)
+    /** Runs readDefaultsAndWriteEveryField at each index and expects both trees unchanged. */
+    void expectNothingWrittenAt (const juce::ValueTree& input, const juce::ValueTree& output, std::initializer_list<int> indices)
     {
-        SCOPED_TRACE (index);
-        EXPECT_FALSE (mapping.getMidi (index).isValid());
-        EXPECT_EQ (mapping.getType (index), -1);
-        EXPECT_EQ (mapping.getParameter (index), 0);
-        EXPECT_EQ (mapping.getChannel (index), 0);
-        EXPECT_EQ (mapping.getValue (index), "0");
-        EXPECT_EQ (mapping.getDuration (index), -1);
-        EXPECT_TRUE (isDefaultMessage (mapping.getMidiMessage (index)));
-        EXPECT_TRUE (std::isfinite (mapping.getMapRangeStart (index)));
-        EXPECT_TRUE (std::isfinite (mapping.getMapRangeEnd (index)));
+        InputMapping in (input);
+        OutputMapping out (output);
+        const auto before = input.toXmlString() + output.toXmlString();
+
+        for (int index : indices)
+            readDefaultsAndWriteEveryField (in, out, index);
+
+        EXPECT_EQ (input.toXmlString() + output.toXmlString(), before);
     }
 }
 
 TEST (MappingBadInput, UnknownTypeTextsReadAsNoKnownKind)
 {
-    auto input = parse ("<mapping><events>"
-                        "<midi type=\"Fader\" parameter=\"0x5\" channel=\"0x2\"/>"
-                        "<midi type=\"cc\" parameter=\"6\" channel=\"1\"/>"
-                        "<midi parameter=\"7\" channel=\"1\"/>"
-                        "</events></mapping>");
-    InputMapping in (input);
+    InputMapping in (parse ("<mapping><events><midi type=\"Fader\" parameter=\"0x5\" channel=\"0x2\"/>"
+                            "<midi type=\"cc\" parameter=\"6\" channel=\"1\"/><midi parameter=\"7\" channel=\"1\"/></events></mapping>"));
+    OutputMapping out (parse ("<mapping><control alias=\"a\"/><midi type=\"PW\" parameter=\"0x5\" channel=\"0x2\" value=\"0x1\"/>"
+                              "<midi type=\"Fader\" parameter=\"1\" channel=\"1\"/></mapping>"));
 
-    EXPECT_EQ (in.getType (0), -1);
-    EXPECT_EQ (in.getType (1), -1);
-    EXPECT_EQ (in.getType (2), -1);
+    for (int i : { 0, 1, 2 })
+        EXPECT_EQ (in.getType (i), -1) << i;
+
     EXPECT_EQ (in.getDescription(), "CH 2, Fader, 5 & CH 1, cc, 6 & CH 1, , 7");
     EXPECT_TRUE (in.getMidiMessage (0).isControllerOfType (5));
-
-    auto output = parse ("<mapping><control alias=\"a\"/>"
-                         "<midi type=\"PW\" parameter=\"0x5\" channel=\"0x2\" value=\"0x1\"/>"
-                         "<midi type=\"Fader\" parameter=\"1\" channel=\"1\"/></mapping>");
-    OutputMapping out (output);
-
     EXPECT_EQ (out.getType (0), -1); // no pitch wheel in output mappings
     EXPECT_EQ (out.getType (1), -1);
     EXPECT_EQ (out.getDescription(), "CH 2, PW 5, 0x1 & CH 1, Fader 1, ");
@@ -117,31 +96,29 @@ TEST (MappingBadInput, UnknownTypeTextsReadAsNoKnownKind)
 
 TEST (MappingBadInput, BrokenNumbersReadAsTheirDefaults)
 {
-    constexpr int maxInt = std::numeric_limits<int>::max();
+    constexpr int maxInt = std::numeric_limits<int>::max(), minInt = std::numeric_limits<int>::min();
 
-    struct Case { const char* text; int number; };
-    const Case cases[] = { { "0x", 0 }, { "zz", 0 }, { "-", 0 }, { "", 0 }, { "%", 0 },
-                           { "99999999999", maxInt }, { "0xffffffffff", -1 }, { "-99999999999", std::numeric_limits<int>::min() } };
-
-    for (auto& c : cases)
+    for (auto [text, number] : { std::pair<const char*, int> { "0x", 0 }, { "zz", 0 }, { "-", 0 }, { "", 0 }, { "%", 0 },
+                                 { "99999999999", maxInt }, { "0xffffffffff", -1 }, { "-99999999999", minInt } })
     {
-        SCOPED_TRACE (c.text);
-        const juce::String attributes = juce::String ("parameter=\"") + c.text + "\" channel=\"" + c.text
-                                      + "\" value=\"" + c.text + "\" duration=\"" + c.text + "\"";
-
+        SCOPED_TRACE (text);
+        const juce::String attributes = juce::String ("parameter=\"") + text + "\" channel=\"" + text + "\" value=\"" + text
+                                      + "\" duration=\"" + text + "\"";
         InputMapping in (parse ("<mapping><events><midi type=\"Note\" " + attributes + "/></events></mapping>"));
-        EXPECT_EQ (in.getParameter (0), c.number);
-        EXPECT_EQ (in.getChannel (0), c.number);
-        EXPECT_FALSE (in.getDescription().isEmpty());
-        EXPECT_TRUE (in.getMidiMessage (0).isNoteOn (true));
-
         OutputMapping out (parse ("<mapping><control/><midi type=\"CC\" " + attributes + "/></mapping>"));
-        EXPECT_EQ (out.getParameter (0), c.number);
-        EXPECT_EQ (out.getChannel (0), c.number);
-        EXPECT_EQ (out.getDuration (0), c.number);
-        EXPECT_EQ (out.getValue (0), juce::String (c.text) == "%" ? juce::String ("%") : juce::String (c.number));
+
+        for (Mapping* mapping : { (Mapping*) &in, (Mapping*) &out })
+        {
+            EXPECT_EQ (mapping->getParameter (0), number);
+            EXPECT_EQ (mapping->getChannel (0), number);
+            EXPECT_FALSE (mapping->getDescription().isEmpty());
+        }
+
+        EXPECT_TRUE (in.getMidiMessage (0).isNoteOn (true));
         EXPECT_TRUE (out.getMidiMessage (0).isController());
-        EXPECT_TRUE (out.getDescription().endsWith (c.text));
+        EXPECT_EQ (out.getDuration (0), number);
+        EXPECT_EQ (out.getValue (0), juce::String (text) == "%" ? juce::String ("%") : juce::String (number));
+        EXPECT_TRUE (out.getDescription().endsWith (text));
 
         // Learning over such a message reads the stored value safely.
         OutputMapping::learnFlipCount = 0;
@@ -151,10 +128,7 @@ TEST (MappingBadInput, BrokenNumbersReadAsTheirDefaults)
         // The typed setters still clamp.
         in.setParameter (0, in.getParameter (0));
         in.setChannel (0, in.getChannel (0));
-        EXPECT_GE (in.getParameter (0), 0);
-        EXPECT_LE (in.getParameter (0), 127);
-        EXPECT_GE (in.getChannel (0), 1);
-        EXPECT_LE (in.getChannel (0), 16);
+        EXPECT_TRUE (juce::isPositiveAndNotGreaterThan (in.getParameter (0), 127) && in.getChannel (0) >= 1 && in.getChannel (0) <= 16);
     }
 
     OutputMapping::learnFlipCount = 0;
@@ -164,66 +138,40 @@ TEST (MappingBadInput, MissingChildrenGiveDefaultsAndSettersWriteNothing)
 {
     SilentLog silentLog;
 
-    // An input mapping without "events", "controls" and "preset".
-    auto bareInput = parse ("<mapping/>");
-    InputMapping in (bareInput);
-    const auto inputBefore = snapshot (bareInput);
+    // No "events", "controls", "preset" or "control"; then each of them hollow.
+    for (auto* xml : { "<mapping/>", "<mapping><events/><controls/><preset/></mapping>" })
+    {
+        SCOPED_TRACE (xml);
+        InputMapping in (parse (xml));
+        OutputMapping out (parse (xml));
 
-    EXPECT_EQ (in.getNumMidi(), 0);
-    EXPECT_EQ (in.getAlias(), "");
-    EXPECT_EQ (in.getModifier(), -1);
-    EXPECT_EQ (in.getDescription(), "");
-    EXPECT_EQ (in.getPreset(), "");
-    EXPECT_TRUE (in.createPropertyComponents().isEmpty());
-    expectInputDefaults (in, 0);
-    writeEveryInputField (in, 0);
-    EXPECT_EQ (snapshot (bareInput), inputBefore);
+        EXPECT_EQ (in.getNumMidi() + out.getNumMidi(), 0);
+        EXPECT_EQ (in.getAlias() + in.getDescription() + in.getPreset() + out.getAlias() + out.getControlValue()
+                       + out.getModifiers() + out.getDescription(), "");
+        EXPECT_EQ (in.getModifier(), -1);
+        EXPECT_TRUE (in.createPropertyComponents().isEmpty());
+        EXPECT_FALSE (out.hasModifier (1) || out.isLooped() || out.isMap() || out.isSimpleMap() || out.isFillingMap());
+        expectNothingWrittenAt (in.getValueTree(), out.getValueTree(), { 0 });
 
-    // "controls" without "control", "events" without "midi", "preset" without "parameters".
-    auto hollowInput = parse ("<mapping><events/><controls/><preset/></mapping>");
-    InputMapping hollow (hollowInput);
-    const auto hollowBefore = snapshot (hollowInput);
+        const auto before = out.getValueTree().toXmlString();
+        out.setControlValue ("true");
+        out.setModifier (3, true);
+        out.setLooped (false);
+        out.setMap (false);
+        EXPECT_EQ (out.getValueTree().toXmlString(), before);
+    }
 
-    EXPECT_EQ (hollow.getAlias(), "");
-    EXPECT_EQ (hollow.getNumMidi(), 0);
-    EXPECT_EQ (hollow.getPreset(), "");
-    EXPECT_TRUE (hollow.createPropertyComponents().isEmpty());
-    expectInputDefaults (hollow, 0);
-    writeEveryInputField (hollow, 0);
-    EXPECT_EQ (snapshot (hollowInput), hollowBefore);
-
-    // An option without any attribute gets no component.
-    auto strangeOption = parse ("<mapping><events/><preset name=\"p\"><parameters><parameter/><junk object=\"invert\"/></parameters></preset></mapping>");
+    // The options are the children of "parameters", whatever their name; one without attributes gets no component.
     juce::OwnedArray<juce::PropertyComponent> components;
-    components.addArray (InputMapping (strangeOption).createPropertyComponents());
-    ASSERT_EQ (components.size(), 1); // the options are the children, whatever their name
+    components.addArray (InputMapping (parse ("<mapping><preset name=\"p\"><parameters><parameter/><junk object=\"invert\"/>"
+                                              "</parameters></preset></mapping>")).createPropertyComponents());
+    ASSERT_EQ (components.size(), 1);
     EXPECT_EQ (components[0]->getName(), "invert");
-
-    // An output mapping without "control" and without messages.
-    auto bareOutput = parse ("<mapping/>");
-    OutputMapping out (bareOutput);
-    const auto outputBefore = snapshot (bareOutput);
-
-    EXPECT_EQ (out.getNumMidi(), 0);
-    EXPECT_EQ (out.getAlias(), "");
-    EXPECT_EQ (out.getControlValue(), "");
-    EXPECT_EQ (out.getModifiers(), "");
-    EXPECT_FALSE (out.hasModifier (1));
-    EXPECT_EQ (out.getDescription(), "");
-    EXPECT_FALSE (out.isLooped() || out.isMap() || out.isSimpleMap() || out.isFillingMap());
-    expectOutputDefaults (out, 0);
-    writeEveryOutputField (out, 0);
-    out.setControlValue ("true");
-    out.setModifier (3, true);
-    out.setLooped (false);
-    out.setMap (false);
-    EXPECT_EQ (snapshot (bareOutput), outputBefore);
 }
 
 TEST (MappingBadInput, ModeMarkerWithoutControlStillLeadsTheMessages)
 {
-    auto element = parse ("<mapping><midi type=\"CC\" parameter=\"1\" channel=\"1\"/>"
-                          "<midi type=\"CC\" parameter=\"2\" channel=\"1\"/></mapping>");
+    auto element = parse ("<mapping><midi type=\"CC\" parameter=\"1\" channel=\"1\"/><midi type=\"CC\" parameter=\"2\" channel=\"1\"/></mapping>");
     OutputMapping mapping (element);
 
     mapping.setLooped (true);
@@ -233,8 +181,7 @@ TEST (MappingBadInput, ModeMarkerWithoutControlStillLeadsTheMessages)
     EXPECT_EQ (mapping.getDuration (1), 500);
 
     mapping.setSimpleMap (true);
-    EXPECT_FALSE (mapping.isLooped());
-    EXPECT_TRUE (mapping.isSimpleMap());
+    EXPECT_TRUE (mapping.isSimpleMap() && ! mapping.isLooped());
     EXPECT_EQ (element.getNumChildren(), 3);
     EXPECT_EQ (mapping.getDuration (0), 0);
 
@@ -244,20 +191,17 @@ TEST (MappingBadInput, ModeMarkerWithoutControlStillLeadsTheMessages)
 
 TEST (MappingBadInput, MarkerInTheWrongPlaceIsNoModeAndNoMessage)
 {
-    auto element = parse ("<mapping><control alias=\"a\"/>"
-                          "<midi type=\"CC\" parameter=\"1\" channel=\"1\" value=\"1\"/>"
-                          "<midi map=\"true\"/>"
-                          "<midi type=\"CC\" parameter=\"2\" channel=\"1\" value=\"2\"/></mapping>");
+    auto element = parse ("<mapping><control alias=\"a\"/><midi type=\"CC\" parameter=\"1\" channel=\"1\" value=\"1\"/>"
+                          "<midi map=\"true\"/><midi type=\"CC\" parameter=\"2\" channel=\"1\" value=\"2\"/></mapping>");
     OutputMapping mapping (element);
 
     EXPECT_FALSE (mapping.isMap());
     EXPECT_EQ (mapping.getNumMidi(), 2);
-    EXPECT_EQ (mapping.getParameter (1), 2);
     EXPECT_EQ (mapping.getDescription(), "CH 1, CC 1, 1 & CH 1, CC 2, 2");
 
-    const auto before = snapshot (element);
+    const auto before = element.toXmlString();
     mapping.setMap (false);
-    EXPECT_EQ (snapshot (element), before);
+    EXPECT_EQ (element.toXmlString(), before);
 
     mapping.moveMidi (0, 1);
     EXPECT_EQ (mapping.getParameter (0), 2);
@@ -274,34 +218,23 @@ TEST (MappingBadInput, MarkerInTheWrongPlaceIsNoModeAndNoMessage)
 TEST (MappingBadInput, UnknownChildrenAreNeverTakenForEventsOrMessages)
 {
     // Input: the event index is the position among the children of "events".
-    auto input = parse ("<mapping><note-to-self/><events><comment/>"
-                        "<midi type=\"CC\" parameter=\"7\" channel=\"1\"/></events>"
+    auto input = parse ("<mapping><note-to-self/><events><comment/><midi type=\"CC\" parameter=\"7\" channel=\"1\"/></events>"
                         "<controls><control alias=\"a\"/></controls><extra/></mapping>");
     InputMapping in (input);
 
     EXPECT_EQ (in.getNumMidi(), 1);
-    EXPECT_FALSE (in.getMidi (0).isValid());
-    EXPECT_EQ (in.getType (0), -1);
     EXPECT_EQ (in.getParameter (1), 7);
     EXPECT_EQ (in.getAlias(), "a");
-
-    const auto before = snapshot (input);
-    writeEveryInputField (in, 0);
-    writeEveryInputField (in, 2);
-    EXPECT_EQ (snapshot (input), before);
+    expectNothingWrittenAt (input, parse ("<mapping/>"), { 0, 2 });
 
     // Output: strangers before, between and after the messages stay where they are.
-    auto output = parse ("<mapping><control alias=\"a\"/><midi loop=\"true\"/><junk/>"
-                         "<midi type=\"CC\" parameter=\"1\" channel=\"1\"/><junk2/>"
-                         "<midi type=\"CC\" parameter=\"2\" channel=\"1\"/>"
-                         "<midi type=\"CC\" parameter=\"3\" channel=\"1\"/><tail/></mapping>");
+    auto output = parse ("<mapping><control alias=\"a\"/><midi loop=\"true\"/><junk/><midi type=\"CC\" parameter=\"1\" channel=\"1\"/>"
+                         "<junk2/><midi type=\"CC\" parameter=\"2\" channel=\"1\"/><midi type=\"CC\" parameter=\"3\" channel=\"1\"/><tail/></mapping>");
     OutputMapping out (output);
 
     EXPECT_EQ (out.getNumMidi(), 3);
     out.moveMidi (0, 2);
-    EXPECT_EQ (out.getParameter (0), 2);
-    EXPECT_EQ (out.getParameter (1), 3);
-    EXPECT_EQ (out.getParameter (2), 1);
+    EXPECT_EQ (100 * out.getParameter (0) + 10 * out.getParameter (1) + out.getParameter (2), 231);
     out.moveMidi (2, 0);
     EXPECT_EQ (out.getParameter (0), 1);
 
@@ -316,29 +249,9 @@ TEST (MappingBadInput, UnknownChildrenAreNeverTakenForEventsOrMessages)
 
 TEST (MappingBadInput, IndicesOutsideTheListReadDefaultsAndWriteNothing)
 {
-    auto input = parse ("<input-mappings><mapping><events><midi type=\"CC\" parameter=\"0x01\" channel=\"0x01\"/></events>"
-                        "<controls><control alias=\"a\"/></controls></mapping></input-mappings>").getChild (0);
-    InputMapping in (input);
-    const auto inputBefore = snapshot (input);
-
-    for (int index : { -1, 1, 2, std::numeric_limits<int>::min(), std::numeric_limits<int>::max() })
-    {
-        expectInputDefaults (in, index);
-        writeEveryInputField (in, index);
-    }
-
-    EXPECT_EQ (snapshot (input), inputBefore);
-
-    auto output = parse ("<output-mappings><mapping><control alias=\"a\" value=\"%\"/><midi simpleMap=\"true\"/>"
-                         "<midi type=\"CC\" parameter=\"0x01\" channel=\"0x01\"/></mapping></output-mappings>").getChild (0);
-    OutputMapping out (output);
-    const auto outputBefore = snapshot (output);
-
-    for (int index : { -1, 1, 2, std::numeric_limits<int>::min(), std::numeric_limits<int>::max() })
-    {
-        expectOutputDefaults (out, index);
-        writeEveryOutputField (out, index);
-    }
-
-    EXPECT_EQ (snapshot (output), outputBefore);
+    expectNothingWrittenAt (parse ("<input-mappings><mapping><events><midi type=\"CC\" parameter=\"0x01\" channel=\"0x01\"/></events>"
+                                   "<controls><control alias=\"a\"/></controls></mapping></input-mappings>").getChild (0),
+                            parse ("<output-mappings><mapping><control alias=\"a\" value=\"%\"/><midi simpleMap=\"true\"/>"
+                                   "<midi type=\"CC\" parameter=\"0x01\" channel=\"0x01\"/></mapping></output-mappings>").getChild (0),
+                            { -1, 1, 2, std::numeric_limits<int>::min(), std::numeric_limits<int>::max() });
 }

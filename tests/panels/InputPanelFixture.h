@@ -15,10 +15,8 @@
 #include "support/TestHelpers.h"
 #include "support/TestMidiDevices.h"
 
-/**
-    An input-mapping panel on a mapping element of its own, with the built-in catalogue and the test
-    MIDI layer: inputs "Pad" (enabled, so the default input) and "Keys".
-*/
+/** Input-mapping panels on mapping elements of their own, with the built-in catalogue and MIDI inputs
+    "Pad" (enabled: the default input) and "Keys". */
 class InputPanelFixture : public ::testing::Test
 {
 protected:
@@ -35,28 +33,28 @@ protected:
         }
     }
 
-    /** "<midi type=... parameter=... channel=.../>" */
     static juce::String midi (const juce::String& type, int parameter, int channel)
     {
         return "<midi type=\"" + type + "\" parameter=\"" + juce::String (parameter) + "\" channel=\"" + juce::String (channel) + "\"/>";
     }
 
-    /** A panel showing a new mapping of these events, alias and preset element (empty: none). */
+    /** A panel on a new mapping; preset is a catalogue preset's name or, starting with '<', a preset element. */
     std::unique_ptr<InputMappingComponent> makePanel (const juce::String& events, const juce::String& alias = fxOnOff,
-                                                      const juce::String& presetName = {})
+                                                      const juce::String& preset = {})
     {
         element = TestHelpers::parse ("<input-mappings><mapping><events>" + events + "</events><controls><control alias=\""
-                                      + alias + "\"/></controls></mapping></input-mappings>").getChild (0);
+                                      + alias + "\"/></controls>" + (preset.startsWith ("<") ? preset : juce::String())
+                                      + "</mapping></input-mappings>").getChild (0);
 
-        if (presetName.isNotEmpty())
-            InputMapping (element).setPreset (presetName);
+        if (preset.isNotEmpty() && ! preset.startsWith ("<"))
+            InputMapping (element).setPreset (preset);
 
         auto panel = std::make_unique<InputMappingComponent>();
         panel->setInputMapping (new InputMapping (element));
         return panel;
     }
 
-    /** The child of that component name (the first, depth first); a missing one fails the test. */
+    /** The first child of that type and component name, depth first; a missing one fails the test. */
     template <typename Type>
     static Type& child (juce::Component& parent, const juce::String& name)
     {
@@ -70,31 +68,22 @@ protected:
     static Type* find (juce::Component& parent, const juce::String& name)
     {
         for (auto* c : parent.getChildren())
-        {
-            if (auto* typed = dynamic_cast<Type*> (c); typed != nullptr && c->getName() == name)
-                return typed;
-
-            if (auto* deeper = find<Type> (*c, name))
-                return deeper;
-        }
+            if (auto* found = c->getName() == name ? dynamic_cast<Type*> (c) : find<Type> (*c, name))
+                return found;
 
         return nullptr;
     }
 
     /** The names of the property components that the options panel shows, in order. */
-    static juce::StringArray optionNames (juce::Component& parent)
+    static juce::String optionNames (juce::Component& parent)
     {
         juce::StringArray names;
 
         for (auto* c : parent.getChildren())
-        {
-            if (auto* property = dynamic_cast<juce::PropertyComponent*> (c))
-                names.add (property->getName());
-            else
-                names.addArray (optionNames (*c));
-        }
+            names.add (dynamic_cast<juce::PropertyComponent*> (c) != nullptr ? c->getName() : optionNames (*c));
 
-        return names;
+        names.removeEmptyStrings();
+        return names.joinIntoString (",");
     }
 
     static juce::TableListBox& table (InputMappingComponent& panel) { return child<juce::TableListBox> (panel, "new component"); }
@@ -104,10 +93,8 @@ protected:
         return dynamic_cast<InputMidiCellComponent*> (table (panel).getCellComponent (1, row));
     }
 
-    /**
-        Delivers a message to the cell from a real second thread that holds the MIDI callback lock
-        while it calls the cell, as JUCE's MIDI thread does, and runs the message loop meanwhile.
-    */
+    /** Calls the callback from a real second thread that holds the MIDI callback lock, as JUCE's MIDI
+        thread does, while the message loop runs. */
     void deliver (juce::MidiInputCallback& callback, const juce::String& inputName, const juce::MidiMessage& message)
     {
         auto* source = const_cast<juce::MidiInput*> (devices->getSource (inputName));

@@ -1,9 +1,6 @@
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <set>
 #include <vector>
 
@@ -11,211 +8,146 @@
 #include "panels/OutputMappingTestSupport.h"
 
 /*
-    MIDI cells under load: MIDI threads deliver messages to the cells of every panel that exists while
-    the message thread creates and destroys panels. Each delivering thread does what JUCE's MIDI thread
-    does: it holds deviceManager's MIDI callback lock while it calls every registered cell. Registering
-    and removing a cell take that same lock, so the run deadlocks unless those make the cells' pending
-    waits for the message-thread lock give up; and a delivery may reach only a cell whose removal has
-    not returned yet. ThreadSanitizer runs these tests too (scripts/test.sh).
-
-    MidiCellStress::run serves any panel with MIDI cells: it takes how to make a panel and how to find
-    its cells.
+    MIDI cells under load: two threads deliver messages to the cells of the panel that exists while the
+    message thread creates and destroys panels. Each thread does what JUCE's MIDI thread does: it holds
+    deviceManager's MIDI callback lock while it calls the cells. Registering and removing a cell take
+    that lock too, so the run deadlocks unless they make the cells' waits for the message-thread lock
+    give up; and a delivery must never reach a deleted cell. scripts/test.sh also runs these tests under
+    ThreadSanitizer. MidiCellStress::run serves any panel with MIDI cells.
 */
-namespace
-{
-    /**
-        The cells that the delivering threads reach, as deviceManager's callback list would hold them.
-        The message thread lists a panel's cells after making it and unlists them before destroying it;
-        a thread takes its list while it holds the MIDI callback lock. Cells seen being deleted are
-        remembered, so that a delivery to one of them is counted.
-    */
-    class LiveCells : private juce::ComponentListener
-    {
-    public:
-        void add (const juce::Array<juce::MidiInputCallback*>& cells)
-        {
-            const juce::ScopedLock sl (lock);
-
-            for (auto* cell : cells)
-            {
-                live.push_back (cell);
-                deleted.erase (cell);
-
-                if (auto* component = dynamic_cast<juce::Component*> (cell))
-                    component->addComponentListener (this);
-            }
-        }
-
-        void clear()
-        {
-            const juce::ScopedLock sl (lock);
-            live.clear();
-        }
-
-        std::vector<juce::MidiInputCallback*> get() const
-        {
-            const juce::ScopedLock sl (lock);
-            return live;
-        }
-
-        bool wasDeleted (juce::MidiInputCallback* cell) const
-        {
-            const juce::ScopedLock sl (lock);
-            return deleted.count (cell) > 0;
-        }
-
-    private:
-        void componentBeingDeleted (juce::Component& component) override
-        {
-            const juce::ScopedLock sl (lock);
-
-            if (auto* cell = dynamic_cast<juce::MidiInputCallback*> (&component))
-                deleted.insert (cell);
-        }
-
-        juce::CriticalSection lock;
-        std::vector<juce::MidiInputCallback*> live;
-        std::set<juce::MidiInputCallback*> deleted;
-    };
-
-    /** Ends the process with a message when the run takes longer than its bound (a deadlock never returns). */
-    class Watchdog
-    {
-    public:
-        explicit Watchdog (int seconds)
-            : thread ([this, seconds] {
-                  std::unique_lock<std::mutex> l (mutex);
-                  if (! done.wait_for (l, std::chrono::seconds (seconds), [this] { return finished; }))
-                  {
-                      std::fprintf (stderr, "MIDI cell stress run still busy after %d s: deadlock\n", seconds);
-                      std::abort();
-                  }
-              })
-        {
-        }
-
-        ~Watchdog()
-        {
-            {
-                const std::lock_guard<std::mutex> l (mutex);
-                finished = true;
-            }
-            done.notify_all();
-            thread.join();
-        }
-
-    private:
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        std::thread thread;
-    };
-}
-
-class MidiCellStress : public InputPanelFixture
+class MidiCellStress : public InputPanelFixture, private juce::ComponentListener
 {
 protected:
     struct Result
     {
-        int panels = 0;
-        int deliveries[2] = {};
-        int deliveriesToDeletedCells = 0;
+        int panels = 0, deliveries[2] = {}, deliveriesToDeletedCells = 0;
     };
 
     /**
-        Makes and destroys at least minimumPanels panels (each shown for a moment with the message loop
-        running) while two threads deliver messages, each under the MIDI callback lock, to every listed
-        cell, until each thread has made at least minimumDeliveries calls; afterPanel looks at a panel
-        just before it goes.
+        Makes and destroys at least minimumPanels panels, each shown for a moment with the message loop
+        running, until each thread has called cells minimumDeliveries times; looks at each panel with
+        check before it goes. A run that has not ended after four minutes ends the process.
     */
-    Result run (const std::function<std::unique_ptr<juce::Component>()>& makePanel,
+    Result run (const std::function<std::unique_ptr<juce::Component>()>& makeOne,
                 const std::function<juce::Array<juce::MidiInputCallback*> (juce::Component&)>& cellsOf,
-                const std::function<void (juce::Component&)>& afterPanel,
-                int minimumPanels, int minimumDeliveries)
+                const std::function<void (juce::Component&)>& check, int minimumPanels, int minimumDeliveries)
     {
-        Result result;
-        LiveCells cells;
-        std::atomic<bool> stop { false };
-        std::atomic<int> deliveries[2] {};
-        std::atomic<int> toDeleted { 0 };
-
-        // The default input and a second enabled one, whose messages the cells must ignore.
-        devices->setInputEnabled ("Keys", true);
+        std::atomic<bool> stop { false }, finished { false };
+        std::atomic<int> deliveries[2] {}, toDeleted { 0 };
+        devices->setInputEnabled ("Keys", true); // a second enabled input, whose messages are not learned
         juce::MidiInput* sources[] = { const_cast<juce::MidiInput*> (devices->getSource ("Pad")),
                                        const_cast<juce::MidiInput*> (devices->getSource ("Keys")) };
 
+        std::thread watchdog ([&] {
+            for (int tenths = 0; ! finished; ++tenths)
+            {
+                if (tenths > 2400)
+                {
+                    std::fprintf (stderr, "MIDI cell stress run still busy after 240 s: deadlock\n");
+                    std::abort();
+                }
+                juce::Thread::sleep (100);
+            }
+        });
+
         auto deliver = [&] (int index) {
-            for (int n = 0; ! stop; ++n)
+            for (int n = 0; ! stop; ++n, std::this_thread::yield())
             {
                 const auto message = (n % 2) == 0 ? juce::MidiMessage::controllerEvent (5, 1 + n % 100, 64)
                                                   : juce::MidiMessage::noteOn (5, 1 + n % 100, (juce::uint8) 100);
+                const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
+
+                for (auto* cell : listed())
                 {
-                    const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
-
-                    for (auto* cell : cells.get())
-                    {
-                        if (cells.wasDeleted (cell))
-                        {
-                            ++toDeleted;
-                            continue;
-                        }
-
+                    if (wasDeleted (cell))
+                        ++toDeleted;
+                    else
                         cell->handleIncomingMidiMessage (sources[(n % 7) == 0 ? 1 : 0], message);
-                        ++deliveries[index];
-                    }
-                }
 
-                std::this_thread::yield();
+                    ++deliveries[index];
+                }
             }
         };
 
+        Result result;
+        std::thread first (deliver, 0), second (deliver, 1);
+
+        for (; result.panels < minimumPanels || deliveries[0] < minimumDeliveries || deliveries[1] < minimumDeliveries; ++result.panels)
         {
-            Watchdog watchdog (240);
-            std::thread first (deliver, 0), second (deliver, 1);
-
-            for (; result.panels < minimumPanels || deliveries[0] < minimumDeliveries || deliveries[1] < minimumDeliveries;
-                 ++result.panels)
-            {
-                auto panel = makePanel();
-                cells.add (cellsOf (*panel));
-                TestHelpers::pumpMessages (result.panels % 3); // lets waiting cells gain the message-thread lock
-                afterPanel (*panel);
-                cells.clear();
-                panel.reset();
-            }
-
-            stop = true;
-            first.join();
-            second.join();
+            auto panel = makeOne();
+            list (cellsOf (*panel));
+            TestHelpers::pumpMessages (result.panels % 3); // waiting cells may gain the message-thread lock
+            check (*panel);
+            list ({});
+            panel.reset();
         }
+
+        stop = true;
+        first.join();
+        second.join();
+        finished = true;
+        watchdog.join();
 
         result.deliveries[0] = deliveries[0];
         result.deliveries[1] = deliveries[1];
         result.deliveriesToDeletedCells = toDeleted;
         return result;
     }
+
+private:
+    // The cells that the threads call, as deviceManager's callback list would hold them: the message
+    // thread lists a panel's cells after making it and unlists them before destroying it.
+    void list (const juce::Array<juce::MidiInputCallback*>& cells)
+    {
+        const juce::ScopedLock sl (lock);
+        live.assign (cells.begin(), cells.end());
+
+        for (auto* cell : cells)
+        {
+            deleted.erase (cell);
+            dynamic_cast<juce::Component*> (cell)->addComponentListener (this);
+        }
+    }
+
+    std::vector<juce::MidiInputCallback*> listed() const
+    {
+        const juce::ScopedLock sl (lock);
+        return live;
+    }
+
+    bool wasDeleted (juce::MidiInputCallback* cell) const
+    {
+        const juce::ScopedLock sl (lock);
+        return deleted.count (cell) > 0;
+    }
+
+    void componentBeingDeleted (juce::Component& component) override
+    {
+        const juce::ScopedLock sl (lock);
+        deleted.insert (dynamic_cast<juce::MidiInputCallback*> (&component));
+    }
+
+    juce::CriticalSection lock;
+    std::vector<juce::MidiInputCallback*> live;
+    std::set<juce::MidiInputCallback*> deleted;
 };
 
-//==============================================================================
 TEST_F (MidiCellStress, InputPanelsComeAndGoWhileTwoMidiThreadsDeliverToTheirCells)
 {
     int learnedPanels = 0;
-
     const auto start = juce::Time::getMillisecondCounterHiRes();
     const auto result = run (
-        [this] { return std::unique_ptr<juce::Component> (makePanel (midi ("CC", 7, 1) + midi ("Note", 60, 1) + midi ("CC", 9, 1),
-                                                                      fxOnOff, "Logic Fader/Knob")); },
+        [this] { return makePanel (midi ("CC", 7, 1) + midi ("Note", 60, 1) + midi ("CC", 9, 1), fxOnOff, "Logic Fader/Knob"); },
         [] (juce::Component& panel) {
-            juce::Array<juce::MidiInputCallback*> found;
+            juce::Array<juce::MidiInputCallback*> cells;
             for (int row = 0; row < 3; ++row)
-                if (auto* c = cell (static_cast<InputMappingComponent&> (panel), row))
-                    found.add (c);
-            return found;
+                cells.add (cell (static_cast<InputMappingComponent&> (panel), row));
+            cells.removeAllInstancesOf (nullptr);
+            return cells;
         },
         [&] (juce::Component&) {
-            // Everything the default input sends is on channel 5; the last row is the selected one.
-            if (InputMapping (element).getChannel (2) == 5)
-                ++learnedPanels;
+            // The default input sends on channel 5; only the last, selected row learns.
+            learnedPanels += InputMapping (element).getChannel (2) == 5 ? 1 : 0;
             EXPECT_EQ (InputMapping (element).getChannel (0), 1);
         },
         300, 5000);
@@ -223,7 +155,6 @@ TEST_F (MidiCellStress, InputPanelsComeAndGoWhileTwoMidiThreadsDeliverToTheirCel
 
     std::printf ("%d panels, %d + %d deliveries, %d panels learned, %.1f s\n", result.panels, result.deliveries[0],
                  result.deliveries[1], learnedPanels, seconds);
-    EXPECT_GE (result.panels, 300);
     EXPECT_EQ (result.deliveriesToDeletedCells, 0);
     EXPECT_GT (learnedPanels, 0); // the waits did gain the lock, not only give up
     EXPECT_LT (seconds, 200.0);
