@@ -167,6 +167,7 @@ TEST_F (OutputMappingPanel, ClosingThePanelStopsTheLoopAndWithoutAnOutputNothing
     TestHelpers::pumpMessages (200);
     EXPECT_EQ (sent().size(), sentWhenClosed);
 
+    // Without an output the loop still toggles, and neither it nor the slider sends anything.
     devices->setDefaultOutput ({});
     open (normalAlias, "5", rows);
     auto box = inspect();
@@ -176,7 +177,6 @@ TEST_F (OutputMappingPanel, ClosingThePanelStopsTheLoopAndWithoutAnOutputNothing
         box.testButton().triggerClick();
         box.slider().setValue (box.slider().getValue() + 1, juce::sendNotificationSync);
         EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return box.testButton().getButtonText() == text; }));
-        TestHelpers::pumpMessages (100);
     }
 
     EXPECT_TRUE (sent().empty());

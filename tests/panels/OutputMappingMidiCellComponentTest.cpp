@@ -60,16 +60,13 @@ TEST_F (OutputMappingMidiCell, MenusWriteTheChannelOrTheNoteOrControllerAndADism
     }
 
     // Notes count middle C as octave 0.
-    juce::StringArray noteTexts;
     juce::PopupMenu::MenuItemIterator top (Inspector::noteOrCcMenu (cell));
     ASSERT_TRUE (top.next() && top.getItem().text == "Note" && top.getItem().subMenu != nullptr);
-
-    for (juce::PopupMenu::MenuItemIterator notes (*top.getItem().subMenu); notes.next();)
-        noteTexts.add (notes.getItem().text);
-
-    EXPECT_EQ (noteTexts.size(), 127);
-    EXPECT_EQ (juce::StringArray (noteTexts[0], noteTexts[59], noteTexts[126]),
-               juce::StringArray ({ "1: C#-5", "60: C0", "127: G5" }));
+    juce::StringArray notes;
+    for (juce::PopupMenu::MenuItemIterator note (*top.getItem().subMenu); note.next();)
+        notes.add (note.getItem().text);
+    EXPECT_EQ (notes.size(), 127);
+    EXPECT_EQ (juce::StringArray (notes[0], notes[59], notes[126]), juce::StringArray ({ "1: C#-5", "60: C0", "127: G5" }));
 }
 
 TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheViewStored)
