@@ -4,6 +4,18 @@ namespace
 {
     // The service is not part of this program; a reserved name that never resolves stands in for it.
     const char* const defaultHost = "wirelace.invalid";
+
+    ServiceUpload::Bounds bounds;
+}
+
+ServiceUpload::Bounds ServiceUpload::getBounds()
+{
+    return bounds;
+}
+
+void ServiceUpload::setBounds (const Bounds& newBounds)
+{
+    bounds = newBounds;
 }
 
 juce::String ServiceUpload::getHost()
@@ -22,7 +34,7 @@ juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::St
 {
     const auto url = juce::URL (getUrl (path)).withFileToUpload (fieldName, file, mimeType);
     const auto stream = url.createInputStream (juce::URL::InputStreamOptions (juce::URL::ParameterHandling::inPostData)
-                                                   .withConnectionTimeoutMs (connectionTimeoutMs));
+                                                   .withConnectionTimeoutMs (bounds.connectionTimeoutMs));
 
     if (stream == nullptr)
         return {};
@@ -47,8 +59,8 @@ juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::St
 
         reply.write (buffer, (size_t) numRead);
 
-        if (reply.getDataSize() > (size_t) maxReplyBytes
-            || juce::Time::getMillisecondCounter() - started > (juce::uint32) replyTimeLimitMs)
+        if (reply.getDataSize() > (size_t) bounds.maxReplyBytes
+            || juce::Time::getMillisecondCounter() - started > (juce::uint32) bounds.replyTimeLimitMs)
             return {};
     }
 
