@@ -13,6 +13,7 @@ WIRELACE_PACKAGES=(
     xvfb xauth xdotool x11-utils libxml2-utils
     clang libclang-rt-14-dev
     fonts-dejavu-core
+    python3
 )
 
 install_packages()

@@ -21,6 +21,7 @@ namespace
             command.add (record.getFullPathName());
             command.add ("60"); // seconds before the service ends itself
             EXPECT_TRUE (process.start (command, juce::ChildProcess::wantStdOut));
+
             // The first line is the port; the pipe is read a byte at a time, as a longer read waits for all its bytes.
             juce::String line;
             char c = 0;
@@ -66,20 +67,12 @@ namespace
         return port;
     }
 
-    struct Outcome
+    void setEnvironment (const char* name, const juce::String& value)
     {
-        juce::StringArray alertTexts, alertButtons;
-        juce::Array<juce::var> requests;
-        juce::uint32 milliseconds = 0;
-        bool temporaryFilesLeft = false;
-    };
-
-    /** The step state the user sees: message strip, message lists, current index and step buttons. */
-    juce::String describe (const EditorViewInspector& in)
-    {
-        return in.infoLabel().getText() + " | " + in.errorMessages().joinIntoString (", ") + " | "
-               + juce::String (in.currentError()) + " | " + (in.previousErrorButton().isEnabled() ? "<" : "-")
-               + (in.nextErrorButton().isEnabled() ? ">" : "-");
+        if (value.isEmpty())
+            ::unsetenv (name);
+        else
+            ::setenv (name, value.toRawUTF8(), 1);
     }
 }
 
@@ -89,7 +82,7 @@ protected:
     void SetUp() override
     {
         // The editor's temporary files go to a folder of this test alone, which must stay empty.
-        ::setenv ("TMPDIR", temporaryFolder.getFolder().getFullPathName().toRawUTF8(), 1);
+        setEnvironment ("TMPDIR", temporaryFolder.getFolder().getFullPathName());
         ServiceUpload::setBounds ({ 1000, 2000, ServiceUpload::maxReplyBytes });
         editor.setDocument (&document);
         auto& text = in.codeDocument(); // an edit, with text that goes out as UTF-8
@@ -99,39 +92,19 @@ protected:
     void TearDown() override
     {
         ServiceUpload::setBounds ({});
-        ::unsetenv ("WIRELACE_SERVICE_HOST");
-
-        if (previousTemporaryFolder.isNotEmpty())
-            ::setenv ("TMPDIR", previousTemporaryFolder.toRawUTF8(), 1);
-        else
-            ::unsetenv ("TMPDIR");
+        setEnvironment ("WIRELACE_SERVICE_HOST", {});
+        setEnvironment ("TMPDIR", previousTemporaryFolder);
     }
 
-    /** Validates the editor's text against a stand-in service in the given mode ("refused": none listens). */
-    Outcome validate (const juce::String& mode)
+    /** The step state the user sees: message strip, message list, current index and step buttons. */
+    juce::String describe() const
     {
-        std::unique_ptr<StandInService> service;
-
-        if (mode == "refused")
-            ::setenv ("WIRELACE_SERVICE_HOST", ("127.0.0.1:" + juce::String (getRefusingPort())).toRawUTF8(), 1);
-        else
-            ::setenv ("WIRELACE_SERVICE_HOST", (service = std::make_unique<StandInService> (mode, recordFolder.getChildFile ("record.jsonl")))->getHost().toRawUTF8(), 1);
-
-        TestHelpers::ModalEnder alert (0, nullptr, mode == "garbage" ? "editor-view-error-alert" : "");
-        const auto started = juce::Time::getMillisecondCounter();
-        editor.buttonClicked (&in.cloudValidatorButton());
-
-        Outcome outcome;
-        outcome.milliseconds = juce::Time::getMillisecondCounter() - started;
-        outcome.alertTexts = alert.getAlertTexts();
-        outcome.alertButtons = alert.getAlertButtons();
-        outcome.requests = service != nullptr ? service->getRequests() : juce::Array<juce::var>();
-        outcome.temporaryFilesLeft = temporaryFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories) != 0;
-        return outcome;
+        return in.infoLabel().getText() + " | " + in.errorMessages().joinIntoString (", ") + " | " + juce::String (in.currentError())
+               + " | " + (in.previousErrorButton().isEnabled() ? "<" : "-") + (in.nextErrorButton().isEnabled() ? ">" : "-");
     }
 
-    /** The caret as (line, index) at the end of a line counted from 0. */
-    juce::Point<int> endOfLine (int line)
+    /** The caret at the end of a line counted from 0. */
+    juce::Point<int> endOfLine (int line) const
     {
         return { line, in.codeDocument().getLine (line).trimCharactersAtEnd ("\r\n").length() };
     }
@@ -143,86 +116,77 @@ protected:
     EditorViewInspector in { editor };
 };
 
-TEST_F (EditorViewValidation, UploadsTheTextAndStepsThroughTheMessagesOfTheReply)
+TEST_F (EditorViewValidation, StepsThroughTheReplysMessagesAndKeepsThemWhenAReplyCannotBeRead)
 {
+    const juce::String three (" | error : controller lacks id,  : , warning : past the end | ");
+    const auto first = "error : controller lacks id" + three + "0 | ->";
+    const auto second = " : " + three + "1 | <>";
     const auto lastLine = in.codeDocument().getNumLines() - 1;
-    const auto withoutMarker = "error : controller lacks id";
-    const struct { const char* mode; const char* step; juce::String shown; juce::Point<int> caret; } rows[] =
+
+    // A service mode uploads the text; "next" and "previous" click the step buttons. The caret
+    // goes to the end of the message's line: "abc" reads as line 0, so the first; 999 is past the end.
+    const struct { const char* action; const char* alert; juce::String shown; juce::Point<int> caret; } rows[] =
     {
-        { "three", "",     withoutMarker + juce::String (" | error : controller lacks id,  : , warning : past the end | 0 | ->"), endOfLine (4) },
-        { "",      "next", " :  | error : controller lacks id,  : , warning : past the end | 1 | <>", endOfLine (0) },
-        { "",      "next", "warning : past the end | error : controller lacks id,  : , warning : past the end | 2 | <-", endOfLine (lastLine) },
-        { "",      "prev", " :  | error : controller lacks id,  : , warning : past the end | 1 | <>", endOfLine (0) },
-        { "one",   "",     "T : X | T : X | 0 | --", endOfLine (11) },
-        { "none",  "",     "no errors found. |  | 0 | --", endOfLine (11) }, // the caret stays
+        { "three",    "",                     first,                                                    endOfLine (4) },
+        { "next",     "",                     second,                                                   endOfLine (0) },
+        { "next",     "",                     "warning : past the end" + three + "2 | <-",              endOfLine (lastLine) },
+        { "previous", "",                     second,                                                   endOfLine (0) },
+        { "garbage",  "No XML element found", second,                                                   endOfLine (0) },
+        { "refused",  "not enough input",     second,                                                   endOfLine (0) },
+        { "slow",     "not enough input",     second,                                                   endOfLine (0) }, // gives up at the wait bound
+        { "endless",  "not enough input",     second,                                                   endOfLine (0) }, // cut off at the size bound
+        { "trickle",  "not enough input",     second,                                                   endOfLine (0) }, // cut off at the time bound
+        { "three",    "",                     first,                                                    endOfLine (4) }, // the same list again
+        { "one",      "",                     "T : X | T : X | 0 | --",                                 endOfLine (11) },
+        { "none",     "",                     "no errors found. |  | 0 | --",                           endOfLine (11) },
     };
 
     for (const auto& row : rows)
     {
-        SCOPED_TRACE (juce::String (row.mode) + row.step);
+        SCOPED_TRACE (row.action);
+        const juce::String action (row.action);
+        std::unique_ptr<StandInService> service;
+        TestHelpers::ModalEnder alert (0, nullptr, action == "garbage" ? "editor-view-error-alert" : "");
+        const auto started = juce::Time::getMillisecondCounter();
 
-        if (juce::String (row.step) == "next")
-            editor.buttonClicked (&in.nextErrorButton());
-        else if (juce::String (row.step) == "prev")
-            editor.buttonClicked (&in.previousErrorButton());
+        if (action == "next" || action == "previous")
+            editor.buttonClicked (action == "next" ? &in.nextErrorButton() : &in.previousErrorButton());
+        else if (action == "refused")
+            setEnvironment ("WIRELACE_SERVICE_HOST", "127.0.0.1:" + juce::String (getRefusingPort()));
         else
-        {
-            const auto outcome = validate (row.mode);
-            EXPECT_TRUE (outcome.alertTexts.isEmpty()) << outcome.alertTexts.joinIntoString ("\n");
-            EXPECT_FALSE (outcome.temporaryFilesLeft);
-            ASSERT_EQ (outcome.requests.size(), 1);
+            setEnvironment ("WIRELACE_SERVICE_HOST",
+                            (service = std::make_unique<StandInService> (action, recordFolder.getChildFile ("record.jsonl")))->getHost());
 
-            const auto request = outcome.requests.getFirst();
-            EXPECT_EQ (request["path"].toString(), "/wirelace/validate.php");
-            ASSERT_EQ (request["parts"].size(), 1);
+        if (action != "next" && action != "previous")
+            editor.buttonClicked (&in.cloudValidatorButton());
 
-            const auto part = request["parts"][0];
-            EXPECT_EQ (part["field"].toString(), "mappingfile");
-            EXPECT_EQ (part["contentType"].toString(), "text/xml");
-            EXPECT_EQ (part["text"].toString(), in.codeDocument().getAllContent());
-            EXPECT_FALSE ((bool) part["bom"]);
-            EXPECT_TRUE (part["filename"].toString().endsWith ("mapping"));
-        }
-
-        EXPECT_EQ (describe (in), row.shown);
+        EXPECT_LT (juce::Time::getMillisecondCounter() - started, 20000u);
+        EXPECT_EQ (alert.getAlertTexts().joinIntoString ("|"), *row.alert == 0 ? "" : "Error|" + juce::String (row.alert));
+        EXPECT_EQ (alert.getAlertButtons().joinIntoString ("|"), *row.alert == 0 ? "" : "OK");
+        EXPECT_EQ (describe(), row.shown);
         EXPECT_EQ (in.caret(), row.caret);
         EXPECT_TRUE (in.codeEditor().getHighlightedRegion().isEmpty());
+        EXPECT_EQ (temporaryFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+
+        for (const auto& request : service != nullptr ? service->getRequests() : juce::Array<juce::var>())
+        {
+            const auto part = request["parts"][0];
+            EXPECT_EQ (request["path"].toString() + " " + juce::String (request["parts"].size()), "/wirelace/validate.php 1");
+            EXPECT_EQ (part["field"].toString() + " " + part["contentType"].toString(), "mappingfile text/xml");
+            EXPECT_TRUE (part["filename"].toString().endsWith ("mapping")) << part["filename"].toString();
+            EXPECT_EQ (part["text"].toString(), in.codeDocument().getAllContent());
+            EXPECT_FALSE ((bool) part["bom"]);
+        }
+
+        if (service != nullptr)
+        {
+            EXPECT_EQ (service->getRequests().size(), 1);
+        }
+
+        if (action == "previous")
+        {
+            TestHelpers::pumpMessages (100);
+            TestHelpers::writeSnapshot (editor, "editor-view-second-message");
+        }
     }
-
-    TestHelpers::pumpMessages (100);
-    TestHelpers::writeSnapshot (editor, "editor-view-no-errors");
-}
-
-TEST_F (EditorViewValidation, AReplyThatCannotBeReadShowsAnErrorAndKeepsThePreviousList)
-{
-    validate ("three");
-    editor.buttonClicked (&in.nextErrorButton());
-    const auto before = describe (in);
-    ASSERT_EQ (before, " :  | error : controller lacks id,  : , warning : past the end | 1 | <>");
-    TestHelpers::pumpMessages (100);
-    TestHelpers::writeSnapshot (editor, "editor-view-second-message");
-
-    const struct { const char* mode; const char* alert; bool reachesService; } rows[] =
-    {
-        { "garbage", "No XML element found",   true },
-        { "refused", "not enough input",  false },
-        { "slow",    "not enough input",  true },  // the client gives up long before the reply
-        { "endless", "not enough input",  true },  // cut off at the size bound
-        { "trickle", "not enough input",  true },  // cut off at the time bound
-    };
-
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE (row.mode);
-        const auto outcome = validate (row.mode);
-        EXPECT_EQ (outcome.alertTexts.joinIntoString ("|"), "Error|" + juce::String (row.alert));
-        EXPECT_EQ (outcome.alertButtons.joinIntoString ("|"), "OK");
-        EXPECT_EQ (outcome.requests.size(), row.reachesService ? 1 : 0);
-        EXPECT_FALSE (outcome.temporaryFilesLeft);
-        EXPECT_LT (outcome.milliseconds, 20000u);
-        EXPECT_EQ (describe (in), before);
-    }
-
-    validate ("three"); // the same text gives the same list
-    EXPECT_EQ (describe (in), "error : controller lacks id | error : controller lacks id,  : , warning : past the end | 0 | ->");
 }
