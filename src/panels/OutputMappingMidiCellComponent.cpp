@@ -4,23 +4,10 @@
 #include "app/PanelDrawing.h"
 #include "model/OutputMapping.h"
 #include "panels/MidiCallbackRegistry.h"
-#include "resources/Resources.h"
+#include "panels/MidiCellParts.h"
 
 namespace
 {
-    std::unique_ptr<juce::ImageButton> makeInvisibleButton (const juce::String& name)
-    {
-        auto button = std::make_unique<juce::ImageButton> (name);
-        button->setButtonText ("new button");
-        const juce::Colour clear (0x00000000);
-        button->setImages (false, true, true,
-                           {}, 1.0f, clear,
-                           {}, 1.0f, clear,
-                           {}, 1.0f, clear,
-                           0.0f);
-        return button;
-    }
-
     std::unique_ptr<juce::Label> makeMonospacedLabel (const juce::String& name, const juce::String& text,
                                                       float height, bool bold)
     {
@@ -48,28 +35,16 @@ namespace
 
 //==============================================================================
 OutputMappingMidiCellComponent::OutputMappingMidiCellComponent()
+    : channelMenu (MidiCellParts::makeChannelMenu()),
+      noteOrCcMenu (MidiCellParts::makeNoteOrCcMenu())
 {
-    for (int n = 1; n <= 16; ++n)
-        channelMenu.addItem (n, juce::String (n));
+    noteBadge = MidiCellParts::loadPicture ("badge_note.png");
+    ccBadge = MidiCellParts::loadPicture ("badge_cc.png");
+    loopIcon = MidiCellParts::loadPicture ("mode_loop.png");
+    firstHalfIcon = MidiCellParts::loadPicture ("mode_first_half.png");
+    secondHalfIcon = MidiCellParts::loadPicture ("mode_second_half.png");
 
-    juce::PopupMenu noteMenu, ccMenu;
-
-    for (int n = 1; n <= 127; ++n)
-    {
-        noteMenu.addItem (n, juce::String (n) + ": " + juce::MidiMessage::getMidiNoteName (n, true, true, 0));
-        ccMenu.addItem (1000 * n, juce::String (n));
-    }
-
-    noteOrCcMenu.addSubMenu ("Note", noteMenu);
-    noteOrCcMenu.addSubMenu ("CC", ccMenu);
-
-    noteBadge = Resources::getImage ("badge_note.png");
-    ccBadge = Resources::getImage ("badge_cc.png");
-    loopIcon = Resources::getImage ("mode_loop.png");
-    firstHalfIcon = Resources::getImage ("mode_first_half.png");
-    secondHalfIcon = Resources::getImage ("mode_second_half.png");
-
-    selectHelperButton = makeInvisibleButton ("select helper button");
+    selectHelperButton = MidiCellParts::makeInvisibleButton ("select helper button");
     addAndMakeVisible (selectHelperButton.get());
 
     channelLabel = makeMonospacedLabel ("midi channel label", "CH 16", 15.0f, false);
@@ -85,17 +60,17 @@ OutputMappingMidiCellComponent::OutputMappingMidiCellComponent()
     durationOrRangeLabel->setEditable (true, true, false);
     durationOrRangeLabel->addListener (this);
 
-    channelButton = makeInvisibleButton ("midi channel button");
+    channelButton = MidiCellParts::makeInvisibleButton ("midi channel button");
     addAndMakeVisible (channelButton.get());
-    numberButton = makeInvisibleButton ("midi note or cc number button");
+    numberButton = MidiCellParts::makeInvisibleButton ("midi note or cc number button");
     addAndMakeVisible (numberButton.get());
 
     for (auto* button : { selectHelperButton.get(), channelButton.get(), numberButton.get() })
         button->addListener (this);
 
-    reorderIcon = Resources::getImage ("reorder.png");
-    channelArrows = Resources::getImage ("midi_arrows.png");
-    numberArrows = Resources::getImage ("midi_arrows.png");
+    reorderIcon = MidiCellParts::loadPicture ("reorder.png");
+    channelArrows = MidiCellParts::loadPicture ("midi_arrows.png");
+    numberArrows = MidiCellParts::loadPicture ("midi_arrows.png");
 
     MidiCallbackRegistry::add (this);
 
