@@ -1,5 +1,6 @@
 #include "app/EditorViewComponent.h"
 
+#include "app/MainViewComponent.h"
 #include "app/PanelDrawing.h"
 #include "app/ServiceUpload.h"
 #include "model/ControllerDocument.h"
@@ -187,12 +188,8 @@ bool EditorViewComponent::askToApplyChanges()
     if (document == nullptr || ! hasUnsavedEdits())
         return true;
 
-    const auto choice = juce::AlertWindow::showYesNoCancelBox (juce::AlertWindow::QuestionIcon,
-                                                               "Do you want to save the changes you made in the document \""
-                                                                   + document->getName() + "\"?",
-                                                               "Your changes will be lost you dont't save them.",
-                                                               "Save", "Don't Save", "Cancel",
-                                                               nullptr, nullptr);
+    const auto choice = MainViewComponent::askSaveDontSaveCancel (document->getName());
+
     if (choice == 0) // "Cancel"
         return false;
 

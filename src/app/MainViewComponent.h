@@ -76,6 +76,12 @@ public:
     bool askToSaveChanges();
 
     /**
+        The question before unsaved changes of the named document are given up: a modal box with
+        "Save", "Don't Save" and "Cancel". Returns 1 for Save, 2 for Don't Save, 0 for Cancel.
+    */
+    static int askSaveDontSaveCancel (const juce::String& documentName);
+
+    /**
         Asks for a file, saves the document there and puts it at the head of the recent files.
         A file that cannot be written is reported in an alert titled "Error", with the reason;
         the result is then false (a cancelled chooser is no failure).
