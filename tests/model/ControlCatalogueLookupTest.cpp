@@ -123,7 +123,8 @@ TEST_F (CatalogueLookup, CachesHoldExactlyWhatTheSequenceOfLookupsStores)
 {
     const juce::String shift = "mod(ShiftLogic1)", meter = "fam(Mixer).MasterMeter", plain = "fam(Player)[0x1].PlayPause";
     const Ask sequence[] = {
-        { "group", shift, 0 }, { "group", unknownAlias, 0 }, { "group", {}, 0 }, { "title", "fam(Fx)[0x1].OnOff", 0 },
+        { "output", "fam(Player)[0x1].CuePlay", 0 }, { "group", shift, 0 }, { "group", unknownAlias, 0 }, { "group", {}, 0 },
+        { "title", "fam(Fx)[0x1].OnOff", 0 },
         { "title", "FAM(FX)[0X1].ONOFF", 0 }, { "type", meter, 0 }, { "type", unknownAlias, 0 },
         { "presets", "reg(RegisterLogic1)", 1 }, { "known", "fam(Player)[0x1].CuePlay", 0 }, { "known", unknownAlias, 0 },
         { "output", "fam(Player)[0x1].TrackTitle", 0 }, { "output", "app(About)", 0 }, { "output", unknownAlias, 0 },
