@@ -169,7 +169,8 @@ TEST (XmlGuard, RefusesEachUnsafeTextWithItsReasonAndReadsTheRestInLinearTime)
         // a binary attribute whose byte count its text cannot hold would be allocated at once
         { "<a base64:x=\"-5.AAAA\"/>", impossible }, { "<a base64:x=\"4444444444444.AAAA\"/>", impossible },
         { "<a base64:x=\"200000000.AAAA\"/>", impossible }, { "<a base64:x=\"7\"/>", impossible },
-        { "<a base64:x=\"3x.AAAA\"/>", impossible }, { "<a base64:x=\".AAAA\"/>", impossible }, { "<r base64:a=\"1.&#65;B\"/>", impossible },
+        { "<a base64:x=\"3x.AAAA\"/>", impossible }, { "<a base64:x=\".AAAA\"/>", impossible },
+        { "<r base64:a=\"1.&#65;B\"/>", impossible },
         { "<a base64:x=\"" + block.toBase64Encoding() + "\"/>", accepted },
         // hostile sizes: quadratic paths and memory blow-ups
         { manyAttributes (40000), "different element and attribute names" },
