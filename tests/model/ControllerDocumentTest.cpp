@@ -39,7 +39,8 @@ namespace
 
     juce::ValueTree pastedOutputMapping (const juce::String& alias)
     {
-        return juce::ValueTree::fromXml ("<mapping><control alias=\"" + alias + "\" value=\"%\"/><midi type=\"CC\" parameter=\"7\" channel=\"1\"/></mapping>");
+        return juce::ValueTree::fromXml ("<mapping><control alias=\"" + alias + "\" value=\"%\"/>"
+                                         "<midi type=\"CC\" parameter=\"7\" channel=\"1\"/></mapping>");
     }
 
     /** The CRC-32 that PNG chunks carry. */
