@@ -87,7 +87,6 @@ TEST (OutputMappingFields, NewMappingReadsAsTheDocumentCreatesIt)
     EXPECT_EQ (mapping.getDuration (1), -1);
     EXPECT_EQ (mapping.getDescription(), "CH 1, CC 1, ");
     EXPECT_EQ (mapping.getAlias(), "fam(Mixer).MasterMeter");
-    EXPECT_EQ (mapping.getModifier(), -1);
     EXPECT_EQ (mapping.getType (1), -1);
 
     mapping.setControlValue ("false");
