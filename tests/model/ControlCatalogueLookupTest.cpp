@@ -220,7 +220,8 @@ TEST_F (CatalogueLookup, CreatePresetGivesADeepCopyOrAnInvalidTree)
     EXPECT_TRUE (ControlCatalogueInspector::types (catalogue).isEquivalentTo (typesBefore));
 
     auto triggerNote = catalogue.createPreset ("app(About)", "Trigger Note", 1);
-    EXPECT_EQ (triggerNote.createXml()->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()), "<preset name=\"Trigger Note\"><parameters/></preset>");
+    EXPECT_EQ (triggerNote.createXml()->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()),
+               "<preset name=\"Trigger Note\"><parameters/></preset>");
 }
 
 TEST_F (CatalogueLookup, RangeElementsWithMissingAttributesUseTheirDefaults)
