@@ -216,7 +216,9 @@ TEST (XmlGuard, HandsOnTheParserVerdictOtherwise)
     juce::String error;
     EXPECT_EQ (XmlGuard::parse ("just words", error), nullptr);
     EXPECT_EQ (error, "No XML element found");
-    EXPECT_EQ (XmlGuard::parse ("<a x=\"&#x41;&#66;\"/>", error)->getStringAttribute ("x"), "AB");
+    const auto references = XmlGuard::parse ("<a x=\"&#x41;&#66;\"/>", error);
+    ASSERT_NE (references, nullptr) << error;
+    EXPECT_EQ (references->getStringAttribute ("x"), "AB");
 }
 
 TEST (XmlGuard, DecodesBytesAsTheParserWouldAndRefusesWhatIsNotText)
