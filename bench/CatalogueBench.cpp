@@ -1,5 +1,5 @@
 // The control catalogue: loading the embedded documents, and looking up every alias of the
-// control list for the first time (one linear search each) and again (answered by the caches).
+// control list for the first time (one search each) and again (answered by the caches).
 
 #include <benchmark/benchmark.h>
 
@@ -96,7 +96,7 @@ BENCHMARK (CatalogueRepeatedLookupOfEveryAlias)->Unit (benchmark::kMillisecond);
 
 static void CatalogueTypeOfUnknownAlias (benchmark::State& state)
 {
-    // getType stores no miss, so every call searches both trees through.
+    // getType stores no miss, so every call searches again.
     ControlCatalogue catalogue;
     catalogue.load();
     const juce::String unknown ("fam(Player)[0x1].NoSuchControl");

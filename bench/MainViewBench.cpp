@@ -72,6 +72,16 @@ namespace
         return {};
     }
 
+    /** Marks the run failed when the document was refused, and reports the rows it listed
+        (a file that bench/compare.sh did not write may hold any number of mappings). */
+    void reportRows (benchmark::State& state, bool loaded, int rows)
+    {
+        if (! loaded)
+            state.SkipWithError ("the document was refused");
+
+        state.counters["rows"] = rows;
+    }
+
     /** Times loadFrom followed by the rebuild of the row list sorted by one column. */
     void openAndList (benchmark::State& state, int sortColumnId)
     {
@@ -84,21 +94,58 @@ namespace
         view.setSize (1100, 700);
         view.sortOrderChanged (sortColumnId, true);
 
+        // One open outside the timing: the catalogue has answered for these aliases before, and
+        // every timed open replaces a document of the same size, as a second open does.
+        bool loaded = MainViewInspector::document (view).loadFrom (file);
+        view.updateMappingList();
+
         for (auto _ : state)
         {
-            const bool loaded = MainViewInspector::document (view).loadFrom (file);
+            loaded = MainViewInspector::document (view).loadFrom (file) && loaded;
             view.updateMappingList();
-            benchmark::DoNotOptimize (loaded);
         }
 
-        if (MainViewInspector::numRows (view) != state.range (0))
-            state.SkipWithError ("the document did not load completely");
-
-        state.counters["rows"] = MainViewInspector::numRows (view);
+        reportRows (state, loaded, MainViewInspector::numRows (view));
     }
 
     void BM_OpenAndListSortedByName (benchmark::State& state) { openAndList (state, 7); }
     void BM_OpenAndListSortedByIO (benchmark::State& state)   { openAndList (state, 2); }
+
+    /**
+        The same as a user's first open after start-up: every iteration gets a new main view and a
+        freshly loaded catalogue whose caches are empty (made outside the timing), then times
+        loadFrom and the rebuild sorted by one column.
+    */
+    void firstOpenAndList (benchmark::State& state, int sortColumnId)
+    {
+        const auto file = findDocument (state);
+
+        if (file == juce::File())
+            return;
+
+        std::unique_ptr<MainViewComponent> view;
+        bool loaded = true;
+
+        for (auto _ : state)
+        {
+            state.PauseTiming();
+            view.reset();
+            controlCatalogue = std::make_unique<ControlCatalogue>();
+            controlCatalogue->load();
+            view = std::make_unique<MainViewComponent>();
+            view->setSize (1100, 700);
+            view->sortOrderChanged (sortColumnId, true);
+            state.ResumeTiming();
+
+            loaded = MainViewInspector::document (*view).loadFrom (file) && loaded;
+            view->updateMappingList();
+        }
+
+        reportRows (state, loaded, view != nullptr ? MainViewInspector::numRows (*view) : 0);
+    }
+
+    void BM_FirstOpenAndListSortedByName (benchmark::State& state) { firstOpenAndList (state, 7); }
+    void BM_FirstOpenAndListSortedByIO (benchmark::State& state)   { firstOpenAndList (state, 2); }
 
     /** Times the rebuild alone (no file reading): filter walk, catalogue lookups and sort. */
     void rebuildOnly (benchmark::State& state, int sortColumnId)
@@ -110,11 +157,13 @@ namespace
 
         MainViewComponent view;
         view.setSize (1100, 700);
-        MainViewInspector::document (view).loadFrom (file);
+        const bool loaded = MainViewInspector::document (view).loadFrom (file);
         view.sortOrderChanged (sortColumnId, true);
 
         for (auto _ : state)
             view.updateMappingList();
+
+        reportRows (state, loaded, MainViewInspector::numRows (view));
     }
 
     void BM_RebuildSortedByName (benchmark::State& state) { rebuildOnly (state, 7); }
@@ -147,8 +196,12 @@ namespace
     }
 }
 
-BENCHMARK (BM_OpenAndListSortedByName)->Arg (2000)->Arg (20000)->Unit (benchmark::kMillisecond);
-BENCHMARK (BM_OpenAndListSortedByIO)->Arg (2000)->Arg (20000)->Unit (benchmark::kMillisecond);
+// The opens run one iteration per repetition, so that repetitions give single timings, the
+// same samples as bench/compare.sh takes of xmllint.
+BENCHMARK (BM_OpenAndListSortedByName)->Arg (2000)->Arg (20000)->Iterations (1)->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_OpenAndListSortedByIO)->Arg (2000)->Arg (20000)->Iterations (1)->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_FirstOpenAndListSortedByName)->Arg (2000)->Arg (20000)->Iterations (1)->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_FirstOpenAndListSortedByIO)->Arg (2000)->Arg (20000)->Iterations (1)->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_RebuildSortedByName)->Arg (2000)->Arg (20000)->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_RebuildSortedByIO)->Arg (2000)->Arg (20000)->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_RepaintVisibleRows)->Arg (2000)->Arg (20000)->Unit (benchmark::kMillisecond);

@@ -133,7 +133,7 @@ fi
 #    stops the run with a failing exit code.
 tsan="$WIRELACE_ROOT/build-tsan"
 mkdir -p "$tsan"
-TSAN_TESTS="MidiCellStress*:MidiCallbackRegistry*:InputMidiCell*"
+TSAN_TESTS="MidiCellStress*:MidiCallbackRegistry*:InputMidiCell*:OutputMappingMidiCell*"
 
 run_tsan_tests()
 {

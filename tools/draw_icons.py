@@ -21,6 +21,12 @@ Pictures:
     mode_second_half.png        16x16  grey disc without its lower left quarter
     reorder.png                 16x16  two bent grey arrows, one up, one down
 
+The source editor's pictures (source_editor_pictures):
+    validator_<state>.png       32x32  white cloud with a green check mark on a green square
+    next_error_<look>.png       16x16  triangle pointing right
+    previous_error_<look>.png   16x16  triangle pointing left
+<look> is "enabled" (dark) or "disabled" (grey).
+
 <state> is "normal", "over" (darker) or "down" (lighter). Every shape is described by an
 inside test in picture coordinates and rendered with 4x4 samples per pixel, so edges are
 anti-aliased; only the standard library is used (zlib for the PNG data).
@@ -284,6 +290,29 @@ def logo():
     return [(left, grey), (right, grey), (socket, WHITE), (key, WHITE), (union(*pins), WHITE)]
 
 
+# ----------------------------------------------------------------------------- source editor
+VALIDATOR_GREEN = (50, 160, 70)
+ARROW_DARK = (45, 45, 45, 255)
+ARROW_GREY = (170, 170, 170, 255)
+
+
+def check_mark():
+    return union(thick_line(13.5, 18.5, 16, 21, 1.3), thick_line(16, 21, 20.5, 15.5, 1.3))
+
+
+def source_editor_pictures(save):
+    for state, factor in STATES.items():
+        green = shade(VALIDATOR_GREEN, factor)
+        save("validator_%s.png" % state, 32,
+             [square(32, green), (cloud_glyph(), WHITE), (check_mark(), green + (255,))])
+
+    right = polygon([(4, 2.5), (13, 8), (4, 13.5)])
+    left = polygon([(12, 2.5), (3, 8), (12, 13.5)])
+    for look, colour in (("enabled", ARROW_DARK), ("disabled", ARROW_GREY)):
+        save("next_error_%s.png" % look, 16, [(right, colour)])
+        save("previous_error_%s.png" % look, 16, [(left, colour)])
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "src", "resources", "images")
@@ -316,6 +345,7 @@ def main():
     save("mode_first_half.png", 16, [(difference(disc(), rect(8, 0, 16, 8)), GREY)])
     save("mode_second_half.png", 16, [(difference(disc(), rect(0, 8, 8, 16)), GREY)])
     save("reorder.png", 16, [(reorder_glyph(), GREY)])
+    source_editor_pictures(save)
 
 
 if __name__ == "__main__":

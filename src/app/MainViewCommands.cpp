@@ -195,14 +195,19 @@ void MainViewComponent::setMainWindow (WirelaceApplication::MainWindow* window)
     mainWindow = window;
 }
 
+int MainViewComponent::askSaveDontSaveCancel (const juce::String& documentName)
+{
+    return juce::AlertWindow::showYesNoCancelBox (juce::AlertWindow::QuestionIcon,
+                                                  "Do you want to save the changes you made in the document \""
+                                                      + documentName + "\"?",
+                                                  "Your changes will be lost you dont't save them.",
+                                                  "Save", "Don't Save", "Cancel",
+                                                  nullptr, nullptr);
+}
+
 bool MainViewComponent::askToSaveChanges()
 {
-    const auto choice = juce::AlertWindow::showYesNoCancelBox (juce::AlertWindow::QuestionIcon,
-                                                               "Do you want to save the changes you made in the document \""
-                                                                   + document->getName() + "\"?",
-                                                               "Your changes will be lost you dont't save them.",
-                                                               "Save", "Don't Save", "Cancel",
-                                                               nullptr, nullptr);
+    const auto choice = askSaveDontSaveCancel (document->getName());
 
     // Save counts as Save even when its chooser is cancelled; but when the file cannot be
     // written, going on would lose the changes.

@@ -289,6 +289,7 @@ void MainViewComponent::updateMappingList()
 void MainViewComponent::showControllerInfo()
 {
     table->deselectAllRows();
+    removeRightPanel();
 
     auto* panel = new ControllerInfoComponent();
     setRightPanel (panel);
@@ -333,11 +334,17 @@ juce::ValueTree MainViewComponent::getRowTree (int rowNumber) const
     return {};
 }
 
-void MainViewComponent::setRightPanel (juce::Component* newPanel)
+void MainViewComponent::removeRightPanel()
 {
     if (rightPanel != nullptr)
         removeChildComponent (rightPanel.get());
 
+    rightPanel.reset();
+}
+
+void MainViewComponent::setRightPanel (juce::Component* newPanel)
+{
+    removeRightPanel();
     rightPanel.reset (newPanel);
     addAndMakeVisible (rightPanel.get());
 }
@@ -356,7 +363,8 @@ void MainViewComponent::resized()
 
     bugReporter->setBounds (0, 0, proportionOfWidth (1.0f), proportionOfHeight (1.0f));
     editorView->setBounds (0, 0, w, h);
-    rightPanel->setBounds (w - 300, 40, 300, h - 40);
+    if (rightPanel != nullptr)
+        rightPanel->setBounds (w - 300, 40, 300, h - 40);
     table->setBounds (0, 40, w - 300, h - 40);
     addInputButton->setBounds (w - 349, 4, 32, 32);
     addOutputButton->setBounds (w - 314, 4, 32, 32);
@@ -449,6 +457,7 @@ void MainViewComponent::selectedRowsChanged (int lastRowSelected)
 {
     if (table->getSelectedRows().size() >= 2)
     {
+        removeRightPanel();
         setRightPanel (new MultiSelectionComponent());
         resized();
         return;
@@ -465,12 +474,14 @@ void MainViewComponent::selectedRowsChanged (int lastRowSelected)
 
     if (kind == 1)
     {
+        removeRightPanel();
         auto* panel = new InputMappingComponent();
         panel->setInputMapping (new InputMapping (tree)); // the panel owns the view
         setRightPanel (panel);
     }
     else if (kind == 0)
     {
+        removeRightPanel();
         auto* panel = new OutputMappingComponent();
         panel->setMapping (new OutputMapping (tree)); // the panel owns the view
         setRightPanel (panel);

@@ -76,6 +76,12 @@ public:
     bool askToSaveChanges();
 
     /**
+        The question before unsaved changes of the named document are given up: a modal box with
+        "Save", "Don't Save" and "Cancel". Returns 1 for Save, 2 for Don't Save, 0 for Cancel.
+    */
+    static int askSaveDontSaveCancel (const juce::String& documentName);
+
+    /**
         Asks for a file, saves the document there and puts it at the head of the recent files.
         A file that cannot be written is reported in an alert titled "Error", with the reason;
         the result is then false (a cancelled chooser is no failure).
@@ -150,7 +156,11 @@ private:
     /** The element of a row, or an invalid tree for a row outside the list; takes the rows' lock. */
     juce::ValueTree getRowTree (int rowNumber) const;
 
-    /** Makes the given component the right-hand panel, deleting the previous one. */
+    /** Removes the right-hand panel and deletes it; call it before the next panel is made, so
+        the two (and their MIDI cells) never exist side by side. */
+    void removeRightPanel();
+
+    /** Makes the given component the right-hand panel, deleting a previous one still shown. */
     void setRightPanel (juce::Component* newPanel);
 
     static void setUpImageButton (juce::ImageButton& button, const juce::String& text,

@@ -1,13 +1,21 @@
 #include "app/ServiceUpload.h"
 
-#include <atomic>
-
 namespace
 {
     // The service is not part of this program; a reserved name that never resolves stands in for it.
     const char* const defaultHost = "wirelace.invalid";
 
-    std::atomic<int> replyTimeLimit { ServiceUpload::replyTimeLimitMs };
+    ServiceUpload::Bounds bounds;
+}
+
+ServiceUpload::Bounds ServiceUpload::getBounds()
+{
+    return bounds;
+}
+
+void ServiceUpload::setBounds (const Bounds& newBounds)
+{
+    bounds = newBounds;
 }
 
 juce::String ServiceUpload::getHost()
@@ -30,7 +38,7 @@ juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::St
 
     const auto url = juce::URL (getUrl (path)).withFileToUpload (fieldName, file, mimeType);
     const auto stream = url.createInputStream (juce::URL::InputStreamOptions (juce::URL::ParameterHandling::inPostData)
-                                                   .withConnectionTimeoutMs (connectionTimeoutMs)
+                                                   .withConnectionTimeoutMs (bounds.connectionTimeoutMs)
                                                    .withStatusCode (statusCode));
 
     if (stream == nullptr)
@@ -39,7 +47,6 @@ juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::St
     // curl gives up on a stalled reply after the connection time-out; a reply that trickles on
     // for ever, or grows without end, is cut off here.
     const auto started = juce::Time::getMillisecondCounter();
-    const auto timeLimit = (juce::uint32) replyTimeLimit.load();
     juce::MemoryOutputStream reply;
     char buffer[8192];
 
@@ -57,15 +64,10 @@ juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::St
 
         reply.write (buffer, (size_t) numRead);
 
-        if (reply.getDataSize() > (size_t) maxReplyBytes
-            || juce::Time::getMillisecondCounter() - started > timeLimit)
+        if (reply.getDataSize() > (size_t) bounds.maxReplyBytes
+            || juce::Time::getMillisecondCounter() - started > (juce::uint32) bounds.replyTimeLimitMs)
             return {};
     }
 
     return juce::MemoryInputStream (reply.getData(), reply.getDataSize(), false).readEntireStreamAsString();
-}
-
-void ServiceUpload::setReplyTimeLimitMs (int milliseconds)
-{
-    replyTimeLimit = milliseconds > 0 ? milliseconds : (int) replyTimeLimitMs;
 }

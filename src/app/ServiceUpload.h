@@ -16,6 +16,20 @@ namespace ServiceUpload
         maxReplyBytes = 4 * 1024 * 1024  ///< a longer reply is not read to its end
     };
 
+    /** The bounds uploadFile works with; the defaults are the Limits above. */
+    struct Bounds
+    {
+        int connectionTimeoutMs = Limits::connectionTimeoutMs;
+        int replyTimeLimitMs = Limits::replyTimeLimitMs;
+        int maxReplyBytes = Limits::maxReplyBytes;
+    };
+
+    /** The bounds in force. */
+    Bounds getBounds();
+
+    /** Replaces the bounds, so that tests can wait seconds instead of half a minute. Message thread only. */
+    void setBounds (const Bounds& newBounds);
+
     /** The service's host, with an optional ":port": WIRELACE_SERVICE_HOST when set and not empty, else a fixed default. */
     juce::String getHost();
 
@@ -26,14 +40,11 @@ namespace ServiceUpload
         Posts the file as a "multipart/form-data" body with one file part (the field name, the
         file's name, the MIME type and the file's bytes) to getUrl (path), and returns the whole
         reply body as text. Returns "" when the request fails, when the reply has not ended within
-        the time bound (replyTimeLimitMs) or when it is longer than maxReplyBytes. Blocks the
+        the reply time limit or when it is longer than the reply size limit of getBounds(). Blocks the
         calling thread. When statusCode is given, it receives the reply's HTTP status (0 or less
         when there was no reply).
     */
     juce::String uploadFile (const juce::String& path, const juce::String& fieldName,
                              const juce::File& file, const juce::String& mimeType,
                              int* statusCode = nullptr);
-
-    /** Replaces the time bound of the reply (replyTimeLimitMs; 0 or less restores it). For tests, which cannot wait that long. */
-    void setReplyTimeLimitMs (int milliseconds);
 }

@@ -69,30 +69,18 @@ namespace
         return {};
     }
 
-    /** Looks a key up in a cache with one scan of its keys (containsKey followed by getValue would
-        scan them twice); gives nullptr when the key is not stored. */
-    const juce::String* findCached (juce::PropertySet& cache, const juce::String& key)
-    {
-        auto& properties = cache.getAllProperties();
-        auto index = properties.getAllKeys().indexOf (key, false);
-        return index >= 0 ? &properties.getAllValues().getReference (index) : nullptr;
-    }
-
-    /** A PropertySet ignores empty keys (and asserts on them), so the empty alias is never stored. */
-    void store (juce::PropertySet& cache, const juce::String& key, const juce::var& value)
-    {
-        if (key.isNotEmpty())
-            cache.setValue (key, value);
-    }
-
-    juce::ValueTree findIn (const juce::ValueTree& tree, const juce::String& alias)
+    /** Indexes the "value" nodes of a tree by alias; an alias already indexed keeps its first node. */
+    void indexAliases (const juce::ValueTree& tree, CacheIndex::Map<juce::ValueTree>& index)
     {
         for (const auto& group : tree)
             for (const auto& value : group)
-                if (value[Ids::alias].toString() == alias)
-                    return value;
+                index.emplace (value[Ids::alias].toString(), value);
+    }
 
-        return {};
+    juce::ValueTree findIn (const CacheIndex::Map<juce::ValueTree>& index, const juce::String& alias)
+    {
+        const auto hit = index.find (alias);
+        return hit != index.end() ? hit->second : juce::ValueTree();
     }
 }
 
@@ -107,6 +95,7 @@ ControlCatalogue::~ControlCatalogue() = default;
 void ControlCatalogue::load()
 {
     loadControlList (Resources::getText (controlListFile));
+    indexControls();
     types = parseEmbeddedXml (presetsFile);
     ranges = parseEmbeddedXml (rangesFile);
 }
@@ -162,32 +151,47 @@ void ControlCatalogue::loadControlList (const juce::String& text)
 }
 
 //==============================================================================
+void ControlCatalogue::indexControls()
+{
+    // The first node of an alias in "in", else in "out": the node a search of "in" and then
+    // "out" in tree order meets first. The trees never change after loading.
+    controlsByAlias.clear();
+    outputsByAlias.clear();
+    indexAliases (in, controlsByAlias);
+    indexAliases (out, controlsByAlias);
+    indexAliases (out, outputsByAlias);
+}
+
 juce::ValueTree ControlCatalogue::findControl (const juce::String& alias) const
 {
-    auto hit = findIn (in, alias);
-    return hit.isValid() ? hit : findIn (out, alias);
+    return findIn (controlsByAlias, alias);
+}
+
+juce::ValueTree ControlCatalogue::findOutput (const juce::String& alias) const
+{
+    return findIn (outputsByAlias, alias);
 }
 
 bool ControlCatalogue::isKnownAlias (const juce::String& alias) const
 {
-    if (auto* cached = findCached (knownCache, alias))
+    if (auto* cached = knownIndex.find (alias))
         return cached->getIntValue() != 0;
 
     if (findControl (alias).isValid())
     {
-        store (knownCache, alias, true);
+        knownIndex.store (alias, true);
         return true;
     }
 
-    store (knownCache, alias, juce::var());
+    knownIndex.store (alias, juce::var());
     return false;
 }
 
 bool ControlCatalogue::isOutputAlias (const juce::String& alias) const
 {
-    if (findIn (out, alias).isValid())
+    if (findOutput (alias).isValid())
     {
-        store (knownCache, alias, true);
+        knownIndex.store (alias, true);
         return true;
     }
 
@@ -196,29 +200,29 @@ bool ControlCatalogue::isOutputAlias (const juce::String& alias) const
 
 juce::String ControlCatalogue::getGroupTitle (const juce::String& alias) const
 {
-    if (auto* cached = findCached (groupTitleCache, alias))
+    if (auto* cached = groupTitleIndex.find (alias))
         return *cached;
 
     auto hit = findControl (alias);
     auto title = hit.isValid() ? hit.getParent()[Ids::title].toString() : unknownTitle;
-    store (groupTitleCache, alias, title);
+    groupTitleIndex.store (alias, title);
     return title;
 }
 
 juce::String ControlCatalogue::getTitle (const juce::String& alias) const
 {
-    if (auto* cached = findCached (titleCache, alias))
+    if (auto* cached = titleIndex.find (alias))
         return *cached;
 
     auto hit = findControl (alias);
     auto title = hit.isValid() ? hit[Ids::title].toString() : unknownTitle;
-    store (titleCache, alias, title);
+    titleIndex.store (alias, title);
     return title;
 }
 
 juce::String ControlCatalogue::getType (const juce::String& alias) const
 {
-    if (auto* cached = findCached (typeCache, alias))
+    if (auto* cached = typeIndex.find (alias))
         return *cached;
 
     auto hit = findControl (alias);
@@ -227,7 +231,7 @@ juce::String ControlCatalogue::getType (const juce::String& alias) const
         return unknownType;
 
     auto type = hit[Ids::type].toString();
-    store (typeCache, alias, type);
+    typeIndex.store (alias, type);
     return type;
 }
 
@@ -290,19 +294,19 @@ juce::ValueTree ControlCatalogue::findRange (const juce::String& alias) const
 
 bool ControlCatalogue::hasRange (const juce::String& alias) const
 {
-    if (auto* cached = findCached (hasRangeCache, alias))
+    if (auto* cached = hasRangeIndex.find (alias))
         return cached->getIntValue() != 0;
 
     if (! findRange (alias).isValid())
         return false;
 
-    store (hasRangeCache, alias, true);
+    hasRangeIndex.store (alias, true);
     return true;
 }
 
 int ControlCatalogue::getRangeMin (const juce::String& alias) const
 {
-    if (auto* cached = findCached (rangeMinCache, alias))
+    if (auto* cached = rangeMinIndex.find (alias))
         return cached->getIntValue();
 
     auto range = findRange (alias);
@@ -311,13 +315,13 @@ int ControlCatalogue::getRangeMin (const juce::String& alias) const
         return 0;
 
     auto min = range.getProperty (Ids::min, 0).toString();
-    store (rangeMinCache, alias, min);
+    rangeMinIndex.store (alias, min);
     return min.getIntValue();
 }
 
 int ControlCatalogue::getRangeMax (const juce::String& alias) const
 {
-    if (auto* cached = findCached (rangeMaxCache, alias))
+    if (auto* cached = rangeMaxIndex.find (alias))
         return cached->getIntValue();
 
     auto range = findRange (alias);
@@ -326,7 +330,7 @@ int ControlCatalogue::getRangeMax (const juce::String& alias) const
         return 127;
 
     auto max = range.getProperty (Ids::max, 127).toString();
-    store (rangeMaxCache, alias, max);
+    rangeMaxIndex.store (alias, max);
     return max.getIntValue();
 }
 
@@ -335,7 +339,7 @@ juce::String ControlCatalogue::getRangeValueName (const juce::String& alias, int
     const juce::String decimal (value);
     const auto key = alias + decimal;
 
-    if (auto* cached = findCached (valueNameCache, key))
+    if (auto* cached = valueNameIndex.find (key))
         return *cached;
 
     for (const auto& range : ranges)
@@ -349,7 +353,7 @@ juce::String ControlCatalogue::getRangeValueName (const juce::String& alias, int
             if (entry.hasType (Ids::key) && entry.getProperty (Ids::value, -1).toString() == decimal)
             {
                 auto name = entry.getProperty (Ids::name, decimal).toString();
-                store (valueNameCache, key, name);
+                valueNameIndex.store (key, name);
                 return name;
             }
         }

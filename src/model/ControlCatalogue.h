@@ -6,6 +6,8 @@
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "model/CacheIndex.h"
+
 /**
     The host application's controls, behaviour presets and value ranges, read from the three
     documents built into the program.
@@ -75,7 +77,9 @@ private:
     friend struct ControlCatalogueInspector; // lets the tests look at the trees, caches and menus
 
     void loadControlList (const juce::String& text);
+    void indexControls();
     juce::ValueTree findControl (const juce::String& alias) const;
+    juce::ValueTree findOutput (const juce::String& alias) const;
     juce::ValueTree findRange (const juce::String& alias) const;
     static juce::Identifier kindIdentifier (int midiKind);
     static void buildMenu (const juce::ValueTree& tree, juce::PopupMenu& menu);
@@ -91,6 +95,14 @@ private:
         valueNameCache { false };
 
     juce::PopupMenu inMenu, outMenu;
+
+    // Hash indexes over the caches' keys and over the aliases of the two trees (the first node
+    // of each alias, "in" before "out"), so that neither a cached answer nor a search scans.
+    mutable CacheIndex groupTitleIndex { groupTitleCache }, knownIndex { knownCache }, titleIndex { titleCache },
+        typeIndex { typeCache }, hasRangeIndex { hasRangeCache }, rangeMinIndex { rangeMinCache },
+        rangeMaxIndex { rangeMaxCache }, valueNameIndex { valueNameCache };
+
+    CacheIndex::Map<juce::ValueTree> controlsByAlias, outputsByAlias;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControlCatalogue)
 };

@@ -114,10 +114,11 @@ public:
     juce::Image getIcon() const;
 
     /**
-        The picture held in PNG bytes; a null image when they are not a PNG of at most 4096 by
-        4096 pixels or cannot be decoded. Used for every picture that comes from outside.
+        The picture held in the bytes, in any format JUCE reads (PNG, JPEG, GIF); a null image when
+        its header claims a side over 4096 pixels or of none, or it cannot be decoded. Used for
+        every picture that comes from outside.
     */
-    static juce::Image decodePng (const juce::MemoryBlock& bytes);
+    static juce::Image decodePicture (const juce::MemoryBlock& bytes);
 
 private:
     std::unique_ptr<juce::XmlElement> parseText (const juce::String& text);

@@ -39,10 +39,11 @@ void OutputMapping::addMidiMessage (const juce::MidiMessage& message)
 {
     int kind = -1;
     int number = -1;
-    int value = -1;
 
-    // Only controller and note messages carry a number and a value; any other message is
-    // stored with -1 for both rather than whatever its data bytes happen to hold.
+    // Any other message keeps its controller value, the third byte (a pitch wheel's high byte).
+    // A message of two bytes has none: JUCE would read a byte it never set, so 0 stands for it.
+    int value = message.getRawDataSize() > 2 ? message.getRawData()[2] : 0;
+
     if (message.isController())
     {
         kind = 0;

@@ -774,11 +774,12 @@ namespace
     }
 
     /**
-        True when every closing tag of the text names the element it closes and every element
-        is closed. juce::XmlDocument closes the open element at any closing tag, whatever name
-        it carries, so "<midi ...></MIDI>" would parse although it is not well formed.
-        Comments, CDATA sections, processing instructions and quoted attribute values are
-        stepped over as the parser steps over them.
+        True when every closing tag of the root element names the element it closes and every
+        element is closed. juce::XmlDocument closes the open element at any closing tag, whatever
+        name it carries, so "<midi ...></MIDI>" would parse although it is not well formed.
+        The parser stops reading once the root element is closed, and so does this check: what
+        follows the root is neither read nor refused. Comments, CDATA sections, processing
+        instructions and quoted attribute values are stepped over as the parser steps over them.
     */
     bool closingTagsMatch (const juce::String& text)
     {
@@ -863,6 +864,9 @@ namespace
                 {
                     openElements.push_back (name);
                 }
+
+                if (openElements.empty())
+                    return true; // the root element is closed
             }
         }
 

@@ -238,5 +238,5 @@ juce::Image ControllerInfoComponent::loadPicture (const juce::File& file)
     if ((juce::int64) bytes.getSize() > maxPictureFileSize)
         return {};
 
-    return ControllerDocument::decodePng (bytes);
+    return ControllerDocument::decodePicture (bytes);
 }

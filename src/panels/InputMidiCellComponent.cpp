@@ -5,20 +5,10 @@
 #include "model/InputMapping.h"
 #include "panels/InputMappingComponent.h"
 #include "panels/MidiCallbackRegistry.h"
-#include "resources/Resources.h"
+#include "panels/MidiCellParts.h"
 
 namespace
 {
-    juce::Image loadPicture (const juce::String& fileName)
-    {
-        int size = 0;
-
-        if (auto* data = Resources::getData (fileName, size))
-            return juce::ImageCache::getFromMemory (data, size);
-
-        return {};
-    }
-
     std::unique_ptr<juce::Label> makeLabel (const juce::String& name, const juce::String& text)
     {
         auto label = std::make_unique<juce::Label> (name, text);
@@ -27,59 +17,20 @@ namespace
         label->setEditable (false, false, false);
         return label;
     }
-
-    /** An image button without pictures: invisible, and clickable over its whole area. */
-    std::unique_ptr<juce::ImageButton> makeInvisibleButton (const juce::String& name)
-    {
-        auto button = std::make_unique<juce::ImageButton> (name);
-        button->setButtonText ("new button");
-        button->setImages (false, true, true,
-                           {}, 1.0f, juce::Colours::transparentBlack,
-                           {}, 1.0f, juce::Colours::transparentBlack,
-                           {}, 1.0f, juce::Colours::transparentBlack, 0.0f);
-        return button;
-    }
-
-    juce::PopupMenu makeChannelMenu()
-    {
-        juce::PopupMenu menu;
-
-        for (int channel = 1; channel <= 16; ++channel)
-            menu.addItem (channel, juce::String (channel));
-
-        return menu;
-    }
-
-    /** "Note" items id n, "60: C0" (middle C in octave 0); "CC" items id 1000 n. Neither offers 0. */
-    juce::PopupMenu makeNoteOrCcMenu()
-    {
-        juce::PopupMenu notes, controllers;
-
-        for (int n = 1; n <= 127; ++n)
-        {
-            notes.addItem (n, juce::String (n) + ": " + juce::MidiMessage::getMidiNoteName (n, true, true, 0));
-            controllers.addItem (1000 * n, juce::String (n));
-        }
-
-        juce::PopupMenu menu;
-        menu.addSubMenu ("Note", notes);
-        menu.addSubMenu ("CC", controllers);
-        return menu;
-    }
 }
 
 InputMidiCellComponent::InputMidiCellComponent()
-    : channelMenu (makeChannelMenu()),
-      noteOrCcMenu (makeNoteOrCcMenu()),
-      noteBadge (loadPicture ("badge_note.png")),
-      ccBadge (loadPicture ("badge_cc.png")),
-      pwBadge (loadPicture ("badge_pw.png")),
-      arrowImage (loadPicture ("midi_arrows.png"))
+    : channelMenu (MidiCellParts::makeChannelMenu()),
+      noteOrCcMenu (MidiCellParts::makeNoteOrCcMenu()),
+      noteBadge (MidiCellParts::loadPicture ("badge_note.png")),
+      ccBadge (MidiCellParts::loadPicture ("badge_cc.png")),
+      pwBadge (MidiCellParts::loadPicture ("badge_pw.png")),
+      arrowImage (MidiCellParts::loadPicture ("midi_arrows.png"))
 {
     infoLabel = makeLabel ("info label", {});
     addAndMakeVisible (infoLabel.get());
 
-    selectHelperButton = makeInvisibleButton ("select helper button");
+    selectHelperButton = MidiCellParts::makeInvisibleButton ("select helper button");
     addAndMakeVisible (selectHelperButton.get());
     selectHelperButton->addListener (this);
 
@@ -89,11 +40,11 @@ InputMidiCellComponent::InputMidiCellComponent()
     numberLabel = makeLabel ("midi note or cc number label", "C#-B");
     addAndMakeVisible (numberLabel.get());
 
-    channelButton = makeInvisibleButton ("midi channel button");
+    channelButton = MidiCellParts::makeInvisibleButton ("midi channel button");
     addAndMakeVisible (channelButton.get());
     channelButton->addListener (this);
 
-    numberButton = makeInvisibleButton ("midi note or cc number button");
+    numberButton = MidiCellParts::makeInvisibleButton ("midi note or cc number button");
     addAndMakeVisible (numberButton.get());
     numberButton->addListener (this);
 

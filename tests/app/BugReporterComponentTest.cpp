@@ -34,7 +34,7 @@ namespace
             juce::Logger::setCurrentLogger (nullptr);
             oldTempDir.isEmpty() ? unsetenv ("TMPDIR") : setenv ("TMPDIR", oldTempDir.toRawUTF8(), 1);
             unsetenv ("WIRELACE_SERVICE_HOST");
-            ServiceUpload::setReplyTimeLimitMs (0);
+            ServiceUpload::setBounds ({});
             logFile.deleteFile();
         }
 
@@ -183,7 +183,7 @@ TEST_F (BugReporterFixture, KeepsTheReportUnlessTheServiceAnswersOkAndAlwaysDrop
         SCOPED_TRACE (juce::String (row.mode) + " " + juce::String (row.status) + " " + row.body);
         StandInUploadService service (row.mode, row.status, row.body);
         setenv ("WIRELACE_SERVICE_HOST", service.getHost().toRawUTF8(), 1);
-        ServiceUpload::setReplyTimeLimitMs (row.timeLimitMs);
+        ServiceUpload::setBounds ({ ServiceUpload::connectionTimeoutMs, row.timeLimitMs > 0 ? row.timeLimitMs : (int) ServiceUpload::replyTimeLimitMs, ServiceUpload::maxReplyBytes });
         logFile.replaceWithText ("logged\r\n", false, false, nullptr);
 
         const auto started = juce::Time::getMillisecondCounter();

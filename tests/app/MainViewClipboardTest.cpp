@@ -1,3 +1,4 @@
+#include "app/EditorViewInspector.h"
 #include "app/MainViewTestFixture.h"
 
 #include "model/InputMapping.h"
@@ -491,4 +492,23 @@ TEST_F (MainViewClipboard, SourceEditorShowsThenHidesAndRebuildsTheRows)
     EXPECT_FALSE (editor.isVisible());
     EXPECT_EQ (view->getIndexOfChildComponent (&editor), 0); // sent to the back
     EXPECT_EQ (inspect().table().getNumSelectedRows(), 0);   // rebuilt on hiding
+}
+
+TEST_F (MainViewClipboard, SourceEditorStaysOpenWhenSaveIsRefusedAndClosesOnceItIsTaken)
+{
+    view->toggleSourceEditor();
+    auto& editor = inspect().editorView();
+    auto& text = EditorViewInspector (editor).codeDocument();
+    const auto accepted = text.getAllContent().replace ("<input-mappings/>", "<input-mappings>" + makeInput (fxOnOff).toXmlString (juce::XmlElement::TextFormat().withoutHeader()) + "</input-mappings>");
+    ASSERT_NE (accepted, text.getAllContent());
+
+    for (const auto& edit : { juce::String ("<main/>"), accepted })
+    {
+        text.replaceAllContent (edit);
+        TestHelpers::ModalEnder save (1);
+        view->toggleSourceEditor();
+        EXPECT_TRUE (save.hasEnded());
+        EXPECT_EQ (editor.isVisible(), edit == "<main/>");
+        EXPECT_EQ (inspect().numRows(), edit == "<main/>" ? 0 : 1);
+    }
 }

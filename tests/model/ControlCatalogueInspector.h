@@ -31,18 +31,6 @@ struct ControlCatalogueInspector
         return c.valueNameCache;
     }
 
-    /** The number of entries of every cache together. */
-    static int totalCacheEntries (const ControlCatalogue& c)
-    {
-        int total = 0;
-
-        for (auto which : { Cache::groupTitle, Cache::known, Cache::title, Cache::type,
-                            Cache::hasRange, Cache::rangeMin, Cache::rangeMax, Cache::valueName })
-            total += cache (c, which).getAllProperties().size();
-
-        return total;
-    }
-
     static const juce::PopupMenu& inMenu (const ControlCatalogue& c) { return c.inMenu; }
     static const juce::PopupMenu& outMenu (const ControlCatalogue& c) { return c.outMenu; }
 

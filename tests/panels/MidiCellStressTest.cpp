@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "panels/InputPanelFixture.h"
+#include "panels/OutputMappingTestSupport.h"
 
 /*
     MIDI cells under load: two threads deliver messages to the cells of the panel that exists while the
@@ -157,4 +158,63 @@ TEST_F (MidiCellStress, InputPanelsComeAndGoWhileTwoMidiThreadsDeliverToTheirCel
     EXPECT_EQ (result.deliveriesToDeletedCells, 0);
     EXPECT_GT (learnedPanels, 0); // the waits did gain the lock, not only give up
     EXPECT_LT (seconds, 200.0);
+}
+
+TEST_F (MidiCellStress, InputAndOutputPanelsComeAndGoTogetherWhileTwoMidiThreadsDeliverToTheirCells)
+{
+    /** Both kinds of panel at once, so that both kinds of cell register, learn and go together. */
+    struct BothPanels : juce::Component
+    {
+        std::unique_ptr<InputMappingComponent> input;
+        juce::ValueTree outputList;
+        std::unique_ptr<OutputMappingComponent> output;
+    };
+
+    const auto outputRows = OutputMappingTestData::midi ("CC", 7, "0") + OutputMappingTestData::midi ("Note", 60, "0")
+                          + OutputMappingTestData::midi ("CC", 9, "0");
+    int learned[2] = {};
+
+    const auto result = run (
+        [&] {
+            auto both = std::make_unique<BothPanels>();
+            both->input = makePanel (midi ("CC", 7, 1) + midi ("Note", 60, 1) + midi ("CC", 9, 1));
+            both->outputList = TestHelpers::parse ("<output-mappings><mapping><control alias=\"" + OutputMappingTestData::normalAlias
+                                                   + "\" value=\"%\"/>" + outputRows + "</mapping></output-mappings>");
+            both->output = std::make_unique<OutputMappingComponent>();
+            both->output->setMapping (new OutputMapping (both->outputList.getChild (0)));
+            both->output->setSize (300, 640);
+
+            // The output panel selects no row of its own: its last row is armed here.
+            OutputMappingInspector output { *both->output };
+            output.table().updateContent();
+            output.table().selectRow (2);
+            return std::unique_ptr<juce::Component> (std::move (both));
+        },
+        [] (juce::Component& component) {
+            auto& both = static_cast<BothPanels&> (component);
+            juce::Array<juce::MidiInputCallback*> found;
+            for (int row = 0; row < 3; ++row)
+            {
+                found.add (cell (*both.input, row));
+                found.add (&OutputMappingInspector { *both.output }.cell (row));
+            }
+            found.removeAllInstancesOf (nullptr);
+            return found;
+        },
+        [&] (juce::Component& component) {
+            // Everything the default input sends is on channel 5; only the last rows are selected.
+            OutputMapping output (static_cast<BothPanels&> (component).outputList.getChild (0));
+            learned[0] += InputMapping (element).getChannel (2) == 5 ? 1 : 0;
+            learned[1] += output.getChannel (2) == 5 ? 1 : 0;
+            EXPECT_EQ (InputMapping (element).getChannel (0), 1);
+            EXPECT_EQ (output.getChannel (0), 1);
+        },
+        300, 5000);
+
+    std::printf ("%d panel pairs, %d + %d deliveries, %d input and %d output panels learned\n", result.panels,
+                 result.deliveries[0], result.deliveries[1], learned[0], learned[1]);
+    EXPECT_GE (result.panels, 300);
+    EXPECT_EQ (result.deliveriesToDeletedCells, 0);
+    EXPECT_GT (learned[0], 0);
+    EXPECT_GT (learned[1], 0);
 }

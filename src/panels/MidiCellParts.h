@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+/** What the input and output MIDI cells share: their two menus, their invisible buttons and their pictures. */
+namespace MidiCellParts
+{
+    /** Channels 1 to 16; an item's id is its channel. */
+    juce::PopupMenu makeChannelMenu();
+
+    /** A "Note" sub-menu with items id n, "60: C0" (middle C in octave 0), and a "CC" sub-menu with items id 1000 n; neither offers 0. */
+    juce::PopupMenu makeNoteOrCcMenu();
+
+    /** An image button with the text "new button" and no pictures: invisible, and clickable over its whole area. */
+    std::unique_ptr<juce::ImageButton> makeInvisibleButton (const juce::String& name);
+
+    /** An embedded picture, through JUCE's image cache; a null image when there is none of that name. */
+    juce::Image loadPicture (const juce::String& fileName);
+}
