@@ -47,14 +47,14 @@ namespace
         return mapping.toXmlString (juce::XmlElement::TextFormat().withoutHeader()).trimEnd();
     }
 
-    juce::ValueTree withSecondMessage (juce::ValueTree mapping, juce::ValueTree parent, const juce::String& value)
+    /** Appends a controller message to an output mapping or to an input mapping's events. */
+    void appendMessage (juce::ValueTree parent, const juce::String& value)
     {
         juce::ValueTree midi ("midi");
         midi.setProperty ("type", "CC", nullptr).setProperty ("parameter", "0x8", nullptr).setProperty ("channel", "0x9", nullptr);
         if (value.isNotEmpty())
             midi.setProperty ("value", value, nullptr);
-        (parent.isValid() ? parent : mapping).appendChild (midi, nullptr);
-        return mapping;
+        parent.appendChild (midi, nullptr);
     }
 }
 
@@ -359,9 +359,10 @@ TEST_F (MainViewClipboard, ContextMenuIsOfferedOnlyOnARightClickOnOutputControls
 TEST_F (MainViewClipboard, DuplicatesAreAddedAsOutputsAndTheirRowsShown)
 {
     const auto noteInput = addInput (document(), makeInput (fxOnOff, 3, 60, "Note"));
-    withSecondMessage (noteInput, noteInput.getChildWithName ("events"), {});
+    appendMessage (noteInput.getChildWithName ("events"), {});
     const auto ccInput = addInput (document(), makeInput (fxSelect, 16, 7, "CC"));
-    const auto onMapping = withSecondMessage (addOutput (document(), makeOutput (fxOnOff, "true", "ML2", 1, 7, "0x0")), {}, "0x0");
+    const auto onMapping = addOutput (document(), makeOutput (fxOnOff, "true", "ML2", 1, 7, "0x0"));
+    appendMessage (onMapping, "0x0");
     const auto anyMapping = addOutput (document(), makeOutput (tapTempo, "%", {}, 2, 9, "%"));
     view->updateMappingList();
 

@@ -26,7 +26,7 @@ namespace
 //==============================================================================
 // Each row starts from a document: "keep" the one the row before left, "" a new one with an
 // unsaved mapping, or one opened from that file and then given an unsaved mapping.
-TEST_F (MainViewCommandsFixture, NewAndOpenAskAboutUnsavedChangesAndTheAnswerDecides)
+TEST_F (MainViewCommandsFixture, NewOpenAndSaveAsFollowTheQuestionTheChoosersAndTheRecentList)
 {
     const auto asked = folder.getChildFile ("asked.mappings"), other = writeMappingsFile ("other.mappings", 3),
                opened = writeMappingsFile ("opened.mappings", 4), copy = folder.getChildFile ("copy.mappings"),
