@@ -100,12 +100,20 @@ namespace
 }
 
 //==============================================================================
-TEST (ControllerDocumentFile, SaveNeedsAPathAndSaveAsAdoptsTheFileItWrites)
+// The file written is the tree's text, which an independent reader (libxml2) finds well formed,
+// in 7-bit characters with CR LF line ends, whatever the texts it holds.
+TEST (ControllerDocumentFile, SaveNeedsAPathAndSaveAsWritesWellFormedSevenBitTextAndAdoptsTheFile)
 {
     TestHelpers::TemporaryFolder folder;
     ControllerDocument document;
     document.loadFromXmlText ("<main><version/>"); // a last error, which saving keeps
-    document.createOutputMapping ("deck.a.play", "Logic");
+    document.setModel (juce::String (juce::CharPointer_UTF8 ("Contr\xc3\xb4leur \xe2\x80\x9c" "DJ\xe2\x80\x9d <&> \"quoted\"")));
+    document.setPublisher ("tab\there\r\nand a line break; apostrophe ' and backslash \\");
+    document.setMacDevice (juce::String (juce::CharPointer_UTF8 ("\xf0\x9f\x8e\x9b MIDI")));
+    document.createInputMapping ("deck.a.play");
+    document.createOutputMapping ("deck.a.cue", "Trigger");
+    document.addMapping (juce::ValueTree::fromXml (inputMappingText (5)), -1);
+    document.addOutputMapping (juce::ValueTree::fromXml (outputMappingText (7)));
     const auto before = stateOf (document);
 
     EXPECT_FALSE (document.save());
@@ -116,6 +124,31 @@ TEST (ControllerDocumentFile, SaveNeedsAPathAndSaveAsAdoptsTheFileItWrites)
     ASSERT_TRUE (document.saveAs (file));
     EXPECT_EQ (stateOf (document), juce::StringArray (before[0], file.getFullPathName(), "My Controller.mappings", "unchanged", before[4]));
     EXPECT_EQ (bytesOf (file), bytesOf (document.toXmlString()));
+
+    juce::ChildProcess xmllint;
+    ASSERT_TRUE (xmllint.start (juce::StringArray ("xmllint", "--noout", file.getFullPathName()),
+                                juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+        << "xmllint (Debian package libxml2-utils) is needed";
+    auto report = xmllint.readAllProcessOutput();
+    EXPECT_EQ (xmllint.getExitCode(), 0u) << report;
+    EXPECT_TRUE (report.isEmpty()) << report;
+
+    const auto bytes = bytesOf (file);
+    for (size_t i = 0; i < bytes.getSize(); ++i)
+        ASSERT_TRUE ((juce::uint8) bytes[i] < 0x80 && bytes[i] != '\t') << "byte " << i;
+
+    const auto text = bytes.toString();
+    const auto withoutLineEnds = text.replace ("\r\n", "");
+    EXPECT_TRUE (text.endsWith ("\r\n"));
+    EXPECT_FALSE (withoutLineEnds.containsAnyOf ("\r\n")) << "a lone CR or LF";
+    EXPECT_GT (text.length() - withoutLineEnds.length(), 40);
+
+    // The texts come back as they were.
+    ControllerDocument reread;
+    ASSERT_TRUE (reread.loadFrom (file));
+    EXPECT_EQ (reread.getModel(), document.getModel());
+    EXPECT_EQ (reread.getPublisher(), document.getPublisher());
+    EXPECT_EQ (reread.getMacDevice(), document.getMacDevice());
 
     // save writes to the adopted file; a later saveAs moves on to the new one.
     document.createInputMapping ("deck.b.play");
@@ -169,47 +202,6 @@ TEST (ControllerDocumentFile, AcceptedFileIsAdoptedHeldAsTextAndWrittenBackByteF
     auto copy = folder.getChildFile ("copy.mappings");
     ASSERT_TRUE (document.saveAs (copy));
     EXPECT_EQ (bytesOf (copy), bytesOf (file));
-}
-
-TEST (ControllerDocumentFile, IndependentReaderFindsWellFormedSevenBitTextWithCrLf)
-{
-    TestHelpers::TemporaryFolder folder;
-    ControllerDocument document;
-    document.setModel (juce::String (juce::CharPointer_UTF8 ("Contr\xc3\xb4leur \xe2\x80\x9c" "DJ\xe2\x80\x9d <&> \"quoted\"")));
-    document.setPublisher ("tab\there\r\nand a line break; apostrophe ' and backslash \\");
-    document.setMacDevice (juce::String (juce::CharPointer_UTF8 ("\xf0\x9f\x8e\x9b MIDI")));
-    document.createInputMapping ("deck.a.play");
-    document.createOutputMapping ("deck.a.cue", "Trigger");
-    document.addMapping (juce::ValueTree::fromXml (inputMappingText (5)), -1);
-    document.addOutputMapping (juce::ValueTree::fromXml (outputMappingText (7)));
-
-    auto file = folder.getChildFile ("checked.mappings");
-    ASSERT_TRUE (document.saveAs (file));
-
-    juce::ChildProcess xmllint;
-    ASSERT_TRUE (xmllint.start (juce::StringArray ("xmllint", "--noout", file.getFullPathName()),
-                                juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
-        << "xmllint (Debian package libxml2-utils) is needed";
-    auto report = xmllint.readAllProcessOutput();
-    EXPECT_EQ (xmllint.getExitCode(), 0u) << report;
-    EXPECT_TRUE (report.isEmpty()) << report;
-
-    const auto bytes = bytesOf (file);
-    for (size_t i = 0; i < bytes.getSize(); ++i)
-        ASSERT_TRUE ((juce::uint8) bytes[i] < 0x80 && bytes[i] != '\t') << "byte " << i;
-
-    const auto text = bytes.toString();
-    const auto withoutLineEnds = text.replace ("\r\n", "");
-    EXPECT_TRUE (text.endsWith ("\r\n"));
-    EXPECT_FALSE (withoutLineEnds.containsAnyOf ("\r\n")) << "a lone CR or LF";
-    EXPECT_GT (text.length() - withoutLineEnds.length(), 40);
-
-    // And the texts come back as they were.
-    ControllerDocument reread;
-    ASSERT_TRUE (reread.loadFrom (file));
-    EXPECT_EQ (reread.getModel(), document.getModel());
-    EXPECT_EQ (reread.getPublisher(), document.getPublisher());
-    EXPECT_EQ (reread.getMacDevice(), document.getMacDevice());
 }
 
 //==============================================================================
