@@ -1,72 +1,16 @@
 #include <cstdlib>
+#include <map>
 
 #include <gtest/gtest.h>
 
 #include "app/EditorViewInspector.h"
 #include "app/ServiceUpload.h"
 #include "model/ControllerDocument.h"
+#include "support/StandInUploadService.h"
 #include "support/TestHelpers.h"
 
 namespace
 {
-    /** tests/support/stand_in_service.py in a child process, on a port the system chose; killed on destruction. */
-    class StandInService
-    {
-    public:
-        StandInService (const juce::String& mode, const juce::File& recordFile) : record (recordFile)
-        {
-            record.deleteFile();
-            const auto script = juce::File (WIRELACE_SOURCE_DIR).getChildFile ("tests/support/stand_in_service.py");
-            juce::StringArray command { "python3", script.getFullPathName(), mode };
-            command.add (record.getFullPathName());
-            command.add ("60"); // seconds before the service ends itself
-            EXPECT_TRUE (process.start (command, juce::ChildProcess::wantStdOut));
-
-            // The first line is the port; the pipe is read a byte at a time, as a longer read waits for all its bytes.
-            juce::String line;
-            char c = 0;
-
-            while (line.length() < 10 && process.readProcessOutput (&c, 1) == 1 && c != '\n')
-                line += c;
-
-            port = line.getIntValue();
-            EXPECT_GT (port, 0);
-        }
-
-        ~StandInService() { process.kill(); }
-
-        juce::String getHost() const { return "127.0.0.1:" + juce::String (port); }
-
-        /** The requests the service has read, each {"path", "parts": [{field, filename, contentType, text, bom}]}. */
-        juce::Array<juce::var> getRequests() const
-        {
-            juce::Array<juce::var> requests;
-            juce::StringArray lines;
-            lines.addLines (record.loadFileAsString());
-            lines.removeEmptyStrings();
-
-            for (const auto& line : lines)
-                requests.add (juce::JSON::parse (line));
-
-            return requests;
-        }
-
-    private:
-        juce::File record;
-        juce::ChildProcess process;
-        int port = 0;
-    };
-
-    /** A local port on which nothing listens, so that connecting to it is refused. */
-    int getRefusingPort()
-    {
-        juce::StreamingSocket socket;
-        EXPECT_TRUE (socket.createListener (0, "127.0.0.1"));
-        const int port = socket.getBoundPort();
-        socket.close();
-        return port;
-    }
-
     void setEnvironment (const char* name, const juce::String& value)
     {
         if (value.isEmpty())
@@ -110,7 +54,7 @@ protected:
     }
 
     const juce::String previousTemporaryFolder { juce::SystemStats::getEnvironmentVariable ("TMPDIR", {}) };
-    TestHelpers::TemporaryFolder recordFolder, temporaryFolder;
+    TestHelpers::TemporaryFolder temporaryFolder;
     ControllerDocument document;
     EditorViewComponent editor;
     EditorViewInspector in { editor };
@@ -141,24 +85,45 @@ TEST_F (EditorViewValidation, StepsThroughTheReplysMessagesAndKeepsThemWhenARepl
         { "none",     "",                     "no errors found. |  | 0 | --",                           endOfLine (11) },
     };
 
+    // The service's replies; "{m}" is the schema marker, which reads as part of the names it prefixes.
+    const std::map<juce::String, std::pair<juce::String, juce::String>> services =
+    {
+        { "three", { "reply", juce::String ("<?xml version=\"1.0\"?><{m}result><{m}messages>"
+                                            "<{m}message type=\"error\" text=\"{m}controller lacks {m}id\" line=\"5\"/>"
+                                            "<{m}message line=\"abc\"/>"
+                                            "<{m}message type=\"warning\" text=\"past the end\" line=\" +999\"/>"
+                                            "</{m}messages></{m}result>").replace ("{m}", "{http://{host}/wirelace/mappings.xsd}") } },
+        { "one", { "reply", "<result><messages><message type=\"T\" text=\"X\" line=\"12\"/></messages></result>" } },
+        { "none", { "reply", "<result><messages/></result>" } },
+        { "garbage", { "reply", "Internal error, please try again" } },
+        { "refused", { "none", "" } },
+        { "slow", { "slow", "<result><messages/></result>" } },
+        { "endless", { "flood", "<result><messages>" } },
+        { "trickle", { "trickle", "<result><messages>" } },
+    };
+
     for (const auto& row : rows)
     {
         SCOPED_TRACE (row.action);
         const juce::String action (row.action);
-        std::unique_ptr<StandInService> service;
+        const bool step = action == "next" || action == "previous";
+        std::unique_ptr<StandInUploadService> service;
         TestHelpers::ModalEnder alert (0, nullptr, action == "garbage" ? "editor-view-error-alert" : "");
         const auto started = juce::Time::getMillisecondCounter();
 
-        if (action == "next" || action == "previous")
+        if (step)
+        {
             editor.buttonClicked (action == "next" ? &in.nextErrorButton() : &in.previousErrorButton());
-        else if (action == "refused")
-            setEnvironment ("WIRELACE_SERVICE_HOST", "127.0.0.1:" + juce::String (getRefusingPort()));
+        }
         else
-            setEnvironment ("WIRELACE_SERVICE_HOST",
-                            (service = std::make_unique<StandInService> (action, recordFolder.getChildFile ("record.jsonl")))->getHost());
-
-        if (action != "next" && action != "previous")
+        {
+            const auto& reply = services.at (action);
+            setEnvironment ("TMPDIR", previousTemporaryFolder); // the service's record stays out of the editor's folder
+            service = std::make_unique<StandInUploadService> (reply.first, 200, reply.second);
+            setEnvironment ("TMPDIR", temporaryFolder.getFolder().getFullPathName());
+            setEnvironment ("WIRELACE_SERVICE_HOST", service->getHost());
             editor.buttonClicked (&in.cloudValidatorButton());
+        }
 
         EXPECT_LT (juce::Time::getMillisecondCounter() - started, 20000u);
         EXPECT_EQ (alert.getAlertTexts().joinIntoString ("|"), *row.alert == 0 ? "" : "Error|" + juce::String (row.alert));
@@ -168,19 +133,21 @@ TEST_F (EditorViewValidation, StepsThroughTheReplysMessagesAndKeepsThemWhenARepl
         EXPECT_TRUE (in.codeEditor().getHighlightedRegion().isEmpty());
         EXPECT_EQ (temporaryFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
 
-        for (const auto& request : service != nullptr ? service->getRequests() : juce::Array<juce::var>())
-        {
-            const auto part = request["parts"][0];
-            EXPECT_EQ (request["path"].toString() + " " + juce::String (request["parts"].size()), "/wirelace/validate.php 1");
-            EXPECT_EQ (part["field"].toString() + " " + part["contentType"].toString(), "mappingfile text/xml");
-            EXPECT_TRUE (part["filename"].toString().endsWith ("mapping")) << part["filename"].toString();
-            EXPECT_EQ (part["text"].toString(), in.codeDocument().getAllContent());
-            EXPECT_FALSE ((bool) part["bom"]);
-        }
-
         if (service != nullptr)
         {
-            EXPECT_EQ (service->getRequests().size(), 1);
+            // One file part with the text as UTF-8, without a byte order mark.
+            const auto requests = service->getRequests();
+            ASSERT_EQ (requests.size(), action == "refused" ? 0 : 1);
+
+            for (const auto& request : requests)
+            {
+                const auto part = request["parts"][0];
+                const auto text = in.codeDocument().getAllContent();
+                EXPECT_EQ (request["path"].toString() + " " + juce::String (request["parts"].size()), "/wirelace/validate.php 1");
+                EXPECT_EQ (part["name"].toString() + " " + part["type"].toString(), "mappingfile text/xml");
+                EXPECT_TRUE (part["filename"].toString().endsWith ("mapping")) << part["filename"].toString();
+                EXPECT_EQ (StandInUploadService::getPartBytes (part), juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()));
+            }
         }
 
         if (action == "previous")
