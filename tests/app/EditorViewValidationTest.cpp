@@ -1,5 +1,4 @@
 #include <cstdlib>
-#include <map>
 
 #include <gtest/gtest.h>
 
@@ -67,59 +66,48 @@ TEST_F (EditorViewValidation, StepsThroughTheReplysMessagesAndKeepsThemWhenARepl
     const auto second = " : " + three + "1 | <>";
     const auto lastLine = in.codeDocument().getNumLines() - 1;
 
-    // A service mode uploads the text; "next" and "previous" click the step buttons. The caret
-    // goes to the end of the message's line: "abc" reads as line 0, so the first; 999 is past the end.
-    const struct { const char* action; const char* alert; juce::String shown; juce::Point<int> caret; } rows[] =
-    {
-        { "three",    "",                     first,                                                    endOfLine (4) },
-        { "next",     "",                     second,                                                   endOfLine (0) },
-        { "next",     "",                     "warning : past the end" + three + "2 | <-",              endOfLine (lastLine) },
-        { "previous", "",                     second,                                                   endOfLine (0) },
-        { "garbage",  "No XML element found", second,                                                   endOfLine (0) },
-        { "refused",  "not enough input",     second,                                                   endOfLine (0) },
-        { "slow",     "not enough input",     second,                                                   endOfLine (0) }, // gives up at the wait bound
-        { "endless",  "not enough input",     second,                                                   endOfLine (0) }, // cut off at the size bound
-        { "trickle",  "not enough input",     second,                                                   endOfLine (0) }, // cut off at the time bound
-        { "three",    "",                     first,                                                    endOfLine (4) }, // the same list again
-        { "one",      "",                     "T : X | T : X | 0 | --",                                 endOfLine (11) },
-        { "none",     "",                     "no errors found. |  | 0 | --",                           endOfLine (11) },
-    };
-
     // The service's replies; "{m}" is the schema marker, which reads as part of the names it prefixes.
-    const std::map<juce::String, std::pair<juce::String, juce::String>> services =
+    const auto threeMessages = juce::String ("<?xml version=\"1.0\"?><{m}result><{m}messages>"
+                                             "<{m}message type=\"error\" text=\"{m}controller lacks {m}id\" line=\"5\"/>"
+                                             "<{m}message line=\"abc\"/><{m}message type=\"warning\" text=\"past the end\" line=\" +999\"/>"
+                                             "</{m}messages></{m}result>").replace ("{m}", "{http://{host}/wirelace/mappings.xsd}");
+    const juce::String noMessages ("<result><messages/></result>"), unfinished ("<result><messages>");
+
+    // A service mode (StandInUploadService's) uploads the text; "next" and "previous" click the step buttons.
+    // The caret goes to the end of the message's line: "abc" reads as line 0, so the first; 999 is past the end.
+    const struct { const char* mode; juce::String reply; const char* alert; juce::String shown; juce::Point<int> caret; } rows[] =
     {
-        { "three", { "reply", juce::String ("<?xml version=\"1.0\"?><{m}result><{m}messages>"
-                                            "<{m}message type=\"error\" text=\"{m}controller lacks {m}id\" line=\"5\"/>"
-                                            "<{m}message line=\"abc\"/>"
-                                            "<{m}message type=\"warning\" text=\"past the end\" line=\" +999\"/>"
-                                            "</{m}messages></{m}result>").replace ("{m}", "{http://{host}/wirelace/mappings.xsd}") } },
-        { "one", { "reply", "<result><messages><message type=\"T\" text=\"X\" line=\"12\"/></messages></result>" } },
-        { "none", { "reply", "<result><messages/></result>" } },
-        { "garbage", { "reply", "Internal error, please try again" } },
-        { "refused", { "none", "" } },
-        { "slow", { "slow", "<result><messages/></result>" } },
-        { "endless", { "flood", "<result><messages>" } },
-        { "trickle", { "trickle", "<result><messages>" } },
+        { "reply",    threeMessages, "",                     first,                                       endOfLine (4) },
+        { "next",     {},            "",                     second,                                      endOfLine (0) },
+        { "next",     {},            "",                     "warning : past the end" + three + "2 | <-", endOfLine (lastLine) },
+        { "previous", {},            "",                     second,                                      endOfLine (0) },
+        { "reply",    "Internal error, please try again", "No XML element found", second,                 endOfLine (0) },
+        { "none",     {},            "not enough input",     second,                                      endOfLine (0) }, // refused
+        { "slow",     noMessages,    "not enough input",     second,                                      endOfLine (0) }, // past the wait bound
+        { "flood",    unfinished,    "not enough input",     second,                                      endOfLine (0) }, // past the size bound
+        { "trickle",  unfinished,    "not enough input",     second,                                      endOfLine (0) }, // past the time bound
+        { "reply",    threeMessages, "",                     first,                                       endOfLine (4) }, // the same list again
+        { "reply",    "<result><messages><message type=\"T\" text=\"X\" line=\"12\"/></messages></result>", "",
+          "T : X | T : X | 0 | --", endOfLine (11) },
+        { "reply",    noMessages,    "",                     "no errors found. |  | 0 | --",              endOfLine (11) },
     };
 
     for (const auto& row : rows)
     {
-        SCOPED_TRACE (row.action);
-        const juce::String action (row.action);
-        const bool step = action == "next" || action == "previous";
+        SCOPED_TRACE (row.mode + (" " + row.reply));
+        const juce::String action (row.mode);
         std::unique_ptr<StandInUploadService> service;
-        TestHelpers::ModalEnder alert (0, nullptr, action == "garbage" ? "editor-view-error-alert" : "");
+        TestHelpers::ModalEnder alert (0, nullptr, row.reply.startsWith ("Internal") ? "editor-view-error-alert" : "");
         const auto started = juce::Time::getMillisecondCounter();
 
-        if (step)
+        if (action == "next" || action == "previous")
         {
             editor.buttonClicked (action == "next" ? &in.nextErrorButton() : &in.previousErrorButton());
         }
         else
         {
-            const auto& reply = services.at (action);
             setEnvironment ("TMPDIR", previousTemporaryFolder); // the service's record stays out of the editor's folder
-            service = std::make_unique<StandInUploadService> (reply.first, 200, reply.second);
+            service = std::make_unique<StandInUploadService> (action, 200, row.reply);
             setEnvironment ("TMPDIR", temporaryFolder.getFolder().getFullPathName());
             setEnvironment ("WIRELACE_SERVICE_HOST", service->getHost());
             editor.buttonClicked (&in.cloudValidatorButton());
@@ -133,21 +121,18 @@ TEST_F (EditorViewValidation, StepsThroughTheReplysMessagesAndKeepsThemWhenARepl
         EXPECT_TRUE (in.codeEditor().getHighlightedRegion().isEmpty());
         EXPECT_EQ (temporaryFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
 
-        if (service != nullptr)
-        {
-            // One file part with the text as UTF-8, without a byte order mark.
-            const auto requests = service->getRequests();
-            ASSERT_EQ (requests.size(), action == "refused" ? 0 : 1);
+        // One file part with the text as UTF-8, without a byte order mark.
+        const auto requests = service != nullptr ? service->getRequests() : juce::Array<juce::var>();
+        EXPECT_EQ (requests.size(), service == nullptr || action == "none" ? 0 : 1);
 
-            for (const auto& request : requests)
-            {
-                const auto part = request["parts"][0];
-                const auto text = in.codeDocument().getAllContent();
-                EXPECT_EQ (request["path"].toString() + " " + juce::String (request["parts"].size()), "/wirelace/validate.php 1");
-                EXPECT_EQ (part["name"].toString() + " " + part["type"].toString(), "mappingfile text/xml");
-                EXPECT_TRUE (part["filename"].toString().endsWith ("mapping")) << part["filename"].toString();
-                EXPECT_EQ (StandInUploadService::getPartBytes (part), juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()));
-            }
+        for (const auto& request : requests)
+        {
+            const auto part = request["parts"][0];
+            const auto text = in.codeDocument().getAllContent();
+            EXPECT_EQ (request["path"].toString() + " " + juce::String (request["parts"].size()), "/wirelace/validate.php 1");
+            EXPECT_EQ (part["name"].toString() + " " + part["type"].toString(), "mappingfile text/xml");
+            EXPECT_TRUE (part["filename"].toString().endsWith ("mapping")) << part["filename"].toString();
+            EXPECT_EQ (StandInUploadService::getPartBytes (part), juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()));
         }
 
         if (action == "previous")
