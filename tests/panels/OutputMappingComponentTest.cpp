@@ -126,11 +126,18 @@ TEST_F (OutputMappingPanel, TestSendsPercentRowsWithTheSliderValueAndFixedRowsAs
     for (size_t i = 0; i < messages.size(); ++i)
         EXPECT_EQ (messages[i].message.getDescription(), expected[i].getDescription()) << i;
 
+    // Without an output the loop still starts and stops, and neither it nor the slider sends anything.
     devices->setDefaultOutput ({});
-    open (normalAlias, "%", rows);
-    inspect().testButton().triggerClick();
-    inspect().slider().setValue (5, juce::sendNotificationSync);
-    TestHelpers::pumpMessages (100);
+    open (normalAlias, "%", "<midi loop=\"true\"/>" + rows);
+    auto looped = inspect();
+
+    for (const auto* text : { "Stop", "Test" })
+    {
+        looped.testButton().triggerClick();
+        looped.slider().setValue (looped.slider().getValue() + 1, juce::sendNotificationSync);
+        EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return looped.testButton().getButtonText() == text; }));
+    }
+
     EXPECT_TRUE (sent().empty());
 }
 
