@@ -2,7 +2,7 @@
 
 #include "app/EditorViewInspector.h"
 #include "model/ControllerDocument.h"
-#include "support/TestHelpers.h"
+#include "support/PixelProbes.h"
 
 namespace
 {
@@ -74,31 +74,15 @@ TEST (EditorView, ShowsTheDocumentTextUnderItsHeaderWithTheStepButtonsDisabled)
     EXPECT_EQ (in.cloudValidatorButton().getNormalImage().getWidth(), 32);
     EXPECT_EQ (in.nextErrorButton().getNormalImage().getWidth(), 16);
 
-    const struct { juce::Component* child; const char* name; juce::Rectangle<int> bounds; } children[] =
-    {
-        { &in.infoLabel(), "Info label", { 8, 40, 1050, 22 } },
-        { &in.cloudValidatorButton(), "cloud validator button", { 1058, 4, 32, 32 } },
-        { &in.nextErrorButton(), "next error button", { 1078, 41, 10, 20 } },
-        { &in.previousErrorButton(), "previous error button", { 1060, 41, 10, 20 } },
-        { &in.codeEditor(), "debug editor", { 0, 63, 1100, 637 } }, // 1100 by 700 from the start
-    };
-
-    for (int i = 0; i < 5; ++i)
-    {
-        SCOPED_TRACE (children[i].name);
-        EXPECT_EQ (editor.getIndexOfChildComponent (children[i].child), i);
-        EXPECT_EQ (children[i].child->getName(), children[i].name);
-        EXPECT_EQ (children[i].child->getBounds(), children[i].bounds);
-    }
+    juce::StringArray children; // in the order they were added, placed for 1100 by 700
+    for (auto* child : editor.getChildren())
+        children.add (child->getName() + " " + child->getBounds().toString());
+    EXPECT_EQ (children.joinIntoString (", "), "Info label 8 40 1050 22, cloud validator button 1058 4 32 32, next error button 1078 41 10 20, "
+                                               "previous error button 1060 41 10 20, debug editor 0 63 1100 637");
 
     TestHelpers::pumpMessages (200); // the code editor lays out its lines asynchronously
-    const auto image = TestHelpers::renderComponent (editor);
-    const struct { int x, y; juce::uint32 colour; } probes[] =
-        { { 300, 20, 0xff6b6b6b }, { 600, 44, 0xfff6f6f6 }, { 600, 60, 0xffd9d9d9 }, { 600, 400, 0xff1d1b25 } };
-
-    for (const auto& probe : probes)
-        EXPECT_TRUE (TestHelpers::near (image.getPixelAt (probe.x, probe.y), juce::Colour (probe.colour))) << probe.y;
-
+    TestHelpers::expectPixels (TestHelpers::renderComponent (editor),
+                               { { 300, 20, 0xff6b6b6b }, { 600, 44, 0xfff6f6f6 }, { 600, 60, 0xffd9d9d9 }, { 600, 400, 0xff1d1b25 } });
     TestHelpers::writeSnapshot (editor, "editor-view");
 }
 

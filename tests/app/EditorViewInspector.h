@@ -14,7 +14,6 @@ struct EditorViewInspector
     juce::ImageButton& nextErrorButton() const { return *editor.nextErrorButton; }
     juce::ImageButton& previousErrorButton() const { return *editor.previousErrorButton; }
     const juce::StringArray& errorMessages() const { return editor.errorMessages; }
-    const juce::Array<int>& errorLines() const { return editor.errorLines; }
     int currentError() const { return editor.currentError; }
 
     /** The caret as (line, index), both counted from 0. */

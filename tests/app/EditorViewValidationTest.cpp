@@ -5,68 +5,11 @@
 #include "app/EditorViewInspector.h"
 #include "app/ServiceUpload.h"
 #include "model/ControllerDocument.h"
+#include "support/StandInUploadService.h"
 #include "support/TestHelpers.h"
 
 namespace
 {
-    /** tests/support/stand_in_service.py in a child process, on a port the system chose; killed on destruction. */
-    class StandInService
-    {
-    public:
-        StandInService (const juce::String& mode, const juce::File& recordFile) : record (recordFile)
-        {
-            record.deleteFile();
-            const auto script = juce::File (WIRELACE_SOURCE_DIR).getChildFile ("tests/support/stand_in_service.py");
-            juce::StringArray command { "python3", script.getFullPathName(), mode };
-            command.add (record.getFullPathName());
-            command.add ("60"); // seconds before the service ends itself
-            EXPECT_TRUE (process.start (command, juce::ChildProcess::wantStdOut));
-
-            // The first line is the port; the pipe is read a byte at a time, as a longer read waits for all its bytes.
-            juce::String line;
-            char c = 0;
-
-            while (line.length() < 10 && process.readProcessOutput (&c, 1) == 1 && c != '\n')
-                line += c;
-
-            port = line.getIntValue();
-            EXPECT_GT (port, 0);
-        }
-
-        ~StandInService() { process.kill(); }
-
-        juce::String getHost() const { return "127.0.0.1:" + juce::String (port); }
-
-        /** The requests the service has read, each {"path", "parts": [{field, filename, contentType, text, bom}]}. */
-        juce::Array<juce::var> getRequests() const
-        {
-            juce::Array<juce::var> requests;
-            juce::StringArray lines;
-            lines.addLines (record.loadFileAsString());
-            lines.removeEmptyStrings();
-
-            for (const auto& line : lines)
-                requests.add (juce::JSON::parse (line));
-
-            return requests;
-        }
-
-    private:
-        juce::File record;
-        juce::ChildProcess process;
-        int port = 0;
-    };
-
-    /** A local port on which nothing listens, so that connecting to it is refused. */
-    int getRefusingPort()
-    {
-        juce::StreamingSocket socket;
-        EXPECT_TRUE (socket.createListener (0, "127.0.0.1"));
-        const int port = socket.getBoundPort();
-        socket.close();
-        return port;
-    }
-
     void setEnvironment (const char* name, const juce::String& value)
     {
         if (value.isEmpty())
@@ -110,7 +53,7 @@ protected:
     }
 
     const juce::String previousTemporaryFolder { juce::SystemStats::getEnvironmentVariable ("TMPDIR", {}) };
-    TestHelpers::TemporaryFolder recordFolder, temporaryFolder;
+    TestHelpers::TemporaryFolder temporaryFolder;
     ControllerDocument document;
     EditorViewComponent editor;
     EditorViewInspector in { editor };
@@ -123,42 +66,52 @@ TEST_F (EditorViewValidation, StepsThroughTheReplysMessagesAndKeepsThemWhenARepl
     const auto second = " : " + three + "1 | <>";
     const auto lastLine = in.codeDocument().getNumLines() - 1;
 
-    // A service mode uploads the text; "next" and "previous" click the step buttons. The caret
-    // goes to the end of the message's line: "abc" reads as line 0, so the first; 999 is past the end.
-    const struct { const char* action; const char* alert; juce::String shown; juce::Point<int> caret; } rows[] =
+    // The service's replies; "{m}" is the schema marker, which reads as part of the names it prefixes.
+    const auto threeMessages = juce::String ("<?xml version=\"1.0\"?><{m}result><{m}messages>"
+                                             "<{m}message type=\"error\" text=\"{m}controller lacks {m}id\" line=\"5\"/>"
+                                             "<{m}message line=\"abc\"/><{m}message type=\"warning\" text=\"past the end\" line=\" +999\"/>"
+                                             "</{m}messages></{m}result>").replace ("{m}", "{http://{host}/wirelace/mappings.xsd}");
+    const juce::String noMessages ("<result><messages/></result>"), unfinished ("<result><messages>");
+
+    // A service mode (StandInUploadService's) uploads the text; "next" and "previous" click the step buttons.
+    // The caret goes to the end of the message's line: "abc" reads as line 0, so the first; 999 is past the end.
+    const struct { const char* mode; juce::String reply; const char* alert; juce::String shown; juce::Point<int> caret; } rows[] =
     {
-        { "three",    "",                     first,                                                    endOfLine (4) },
-        { "next",     "",                     second,                                                   endOfLine (0) },
-        { "next",     "",                     "warning : past the end" + three + "2 | <-",              endOfLine (lastLine) },
-        { "previous", "",                     second,                                                   endOfLine (0) },
-        { "garbage",  "No XML element found", second,                                                   endOfLine (0) },
-        { "refused",  "not enough input",     second,                                                   endOfLine (0) },
-        { "slow",     "not enough input",     second,                                                   endOfLine (0) }, // gives up at the wait bound
-        { "endless",  "not enough input",     second,                                                   endOfLine (0) }, // cut off at the size bound
-        { "trickle",  "not enough input",     second,                                                   endOfLine (0) }, // cut off at the time bound
-        { "three",    "",                     first,                                                    endOfLine (4) }, // the same list again
-        { "one",      "",                     "T : X | T : X | 0 | --",                                 endOfLine (11) },
-        { "none",     "",                     "no errors found. |  | 0 | --",                           endOfLine (11) },
+        { "reply",    threeMessages, "",                     first,                                       endOfLine (4) },
+        { "next",     {},            "",                     second,                                      endOfLine (0) },
+        { "next",     {},            "",                     "warning : past the end" + three + "2 | <-", endOfLine (lastLine) },
+        { "previous", {},            "",                     second,                                      endOfLine (0) },
+        { "reply",    "Internal error, please try again", "No XML element found", second,                 endOfLine (0) },
+        { "none",     {},            "not enough input",     second,                                      endOfLine (0) }, // refused
+        { "slow",     noMessages,    "not enough input",     second,                                      endOfLine (0) }, // past the wait bound
+        { "flood",    unfinished,    "not enough input",     second,                                      endOfLine (0) }, // past the size bound
+        { "trickle",  unfinished,    "not enough input",     second,                                      endOfLine (0) }, // past the time bound
+        { "reply",    threeMessages, "",                     first,                                       endOfLine (4) }, // the same list again
+        { "reply",    "<result><messages><message type=\"T\" text=\"X\" line=\"12\"/></messages></result>", "",
+          "T : X | T : X | 0 | --", endOfLine (11) },
+        { "reply",    noMessages,    "",                     "no errors found. |  | 0 | --",              endOfLine (11) },
     };
 
     for (const auto& row : rows)
     {
-        SCOPED_TRACE (row.action);
-        const juce::String action (row.action);
-        std::unique_ptr<StandInService> service;
-        TestHelpers::ModalEnder alert (0, nullptr, action == "garbage" ? "editor-view-error-alert" : "");
+        SCOPED_TRACE (row.mode + (" " + row.reply));
+        const juce::String action (row.mode);
+        std::unique_ptr<StandInUploadService> service;
+        TestHelpers::ModalEnder alert (0, nullptr, row.reply.startsWith ("Internal") ? "editor-view-error-alert" : "");
         const auto started = juce::Time::getMillisecondCounter();
 
         if (action == "next" || action == "previous")
+        {
             editor.buttonClicked (action == "next" ? &in.nextErrorButton() : &in.previousErrorButton());
-        else if (action == "refused")
-            setEnvironment ("WIRELACE_SERVICE_HOST", "127.0.0.1:" + juce::String (getRefusingPort()));
+        }
         else
-            setEnvironment ("WIRELACE_SERVICE_HOST",
-                            (service = std::make_unique<StandInService> (action, recordFolder.getChildFile ("record.jsonl")))->getHost());
-
-        if (action != "next" && action != "previous")
+        {
+            setEnvironment ("TMPDIR", previousTemporaryFolder); // the service's record stays out of the editor's folder
+            service = std::make_unique<StandInUploadService> (action, 200, row.reply);
+            setEnvironment ("TMPDIR", temporaryFolder.getFolder().getFullPathName());
+            setEnvironment ("WIRELACE_SERVICE_HOST", service->getHost());
             editor.buttonClicked (&in.cloudValidatorButton());
+        }
 
         EXPECT_LT (juce::Time::getMillisecondCounter() - started, 20000u);
         EXPECT_EQ (alert.getAlertTexts().joinIntoString ("|"), *row.alert == 0 ? "" : "Error|" + juce::String (row.alert));
@@ -168,19 +121,18 @@ TEST_F (EditorViewValidation, StepsThroughTheReplysMessagesAndKeepsThemWhenARepl
         EXPECT_TRUE (in.codeEditor().getHighlightedRegion().isEmpty());
         EXPECT_EQ (temporaryFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
 
-        for (const auto& request : service != nullptr ? service->getRequests() : juce::Array<juce::var>())
+        // One file part with the text as UTF-8, without a byte order mark.
+        const auto requests = service != nullptr ? service->getRequests() : juce::Array<juce::var>();
+        EXPECT_EQ (requests.size(), service == nullptr || action == "none" ? 0 : 1);
+
+        for (const auto& request : requests)
         {
             const auto part = request["parts"][0];
+            const auto text = in.codeDocument().getAllContent();
             EXPECT_EQ (request["path"].toString() + " " + juce::String (request["parts"].size()), "/wirelace/validate.php 1");
-            EXPECT_EQ (part["field"].toString() + " " + part["contentType"].toString(), "mappingfile text/xml");
+            EXPECT_EQ (part["name"].toString() + " " + part["type"].toString(), "mappingfile text/xml");
             EXPECT_TRUE (part["filename"].toString().endsWith ("mapping")) << part["filename"].toString();
-            EXPECT_EQ (part["text"].toString(), in.codeDocument().getAllContent());
-            EXPECT_FALSE ((bool) part["bom"]);
-        }
-
-        if (service != nullptr)
-        {
-            EXPECT_EQ (service->getRequests().size(), 1);
+            EXPECT_EQ (StandInUploadService::getPartBytes (part), juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()));
         }
 
         if (action == "previous")

@@ -3,90 +3,77 @@
 
 using namespace OutputMappingTestData;
 
-namespace
+class OutputMappingPanel : public OutputPanelFixture
 {
-    juce::StringArray itemTexts (const juce::ComboBox& box)
+protected:
+    juce::String controlValue() const { return list.getChild (0).getChildWithName ("control")["value"]; }
+
+    /** A snapshot with row 1 selected, in the editor's own look, as the running editor shows the panel. */
+    void snapshot (const juce::String& name)
+    {
+        MacOsXLookAndFeel lookAndFeel;
+        panel->setLookAndFeel (&lookAndFeel);
+        inspect().table().selectRow (1);
+        TestHelpers::writeSnapshot (*panel, name);
+        panel->setLookAndFeel (nullptr);
+    }
+
+    static juce::String itemTexts (const juce::ComboBox& box)
     {
         juce::StringArray texts;
 
         for (int i = 0; i < box.getNumItems(); ++i)
             texts.add (box.getItemText (i) + "#" + juce::String (box.getItemId (i)));
 
-        return texts;
+        return texts.joinIntoString (",");
     }
-}
-
-class OutputMappingPanel : public OutputPanelFixture
-{
-protected:
-    juce::String controlValue() const { return list.getChild (0).getChildWithName ("control")["value"]; }
 };
 
-TEST_F (OutputMappingPanel, ValueBoxStoresClampedDecimalsPercentAndRewritesHexOnOpening)
+TEST_F (OutputMappingPanel, ValueBoxOffersAndStoresWhatTheControlTypeAllows)
 {
-    struct Case { juce::String alias, stored, typed, expected; int updateViews; };
+    // input: text typed into the box, or "#" and the id of the item chosen; updateViews -1: not counted.
+    struct Case { juce::String alias, stored, input, expected; int updateViews; juce::String items; bool numeric; };
     const Case cases[] = {
-        { integerAlias, "1", "200", "127", -1 }, { integerAlias, "1", "128", "127", -1 },
-        { integerAlias, "1", "-3", "0", -1 },    { integerAlias, "1", "loud", "0", -1 },
-        { normalAlias, "1", "%", "%", -1 },
-        { normalAlias, "64", {}, "64", 1 },   // opening alone stores the value again, once
-        { normalAlias, "0x40", {}, "64", 2 }, // and rewrites hexadecimal, which runs the handler twice
+        { integerAlias, "1", "200", "127", -1, {}, true }, { integerAlias, "1", "128", "127", -1, {}, true },
+        { integerAlias, "1", "-3", "0", -1, {}, true },    { integerAlias, "1", "loud", "0", -1, {}, true },
+        { normalAlias, "1", "%", "%", -1, {}, true },
+        { normalAlias, "64", {}, "64", 1, {}, true },   // opening alone stores the value again, once
+        { normalAlias, "0x40", {}, "64", 2, {}, true }, // and rewrites hexadecimal, which runs the handler twice
+        { triggerAlias, "true", "#2", "false", -1, "true#1,false#2", false },
+        { rangeAlias, "0", "#4", "3", -1, "0:\tOff#1,1:\tDeck A#2,2:\tDeck B#3,3:\tDeck C#4,4:\tDeck D#5", true },
     };
 
     for (const auto& c : cases)
     {
-        SCOPED_TRACE (c.alias + " " + c.stored + " typed " + c.typed);
-        open (c.alias, c.stored, midi ("CC", 1, "0"));
-        auto& box = inspect().valueBox();
-
-        if (c.typed.isNotEmpty())
-        {
-            EXPECT_TRUE (box.isTextEditable());
-            box.setText (c.typed, juce::sendNotificationAsync);
-            TestHelpers::pumpMessages (100);
-        }
-
-        EXPECT_EQ (controlValue(), c.expected);
-        EXPECT_EQ (box.getText(), c.expected);
-
-        if (c.updateViews >= 0)
-            EXPECT_EQ (updateViews.count, c.updateViews);
-    }
-}
-
-TEST_F (OutputMappingPanel, ValueBoxOffersTruthValuesOrRangeNamesAndStoresTheChoice)
-{
-    // Once shown, every box but a truth value's is editable (the mode's change handler makes it so).
-    struct Case { juce::String alias, stored; juce::StringArray items; int choose; juce::String expected; bool numeric; };
-    const Case cases[] = {
-        { triggerAlias, "true", { "true#1", "false#2" }, 2, "false", false },
-        { rangeAlias, "0", { "0:\tOff#1", "1:\tDeck A#2", "2:\tDeck B#3", "3:\tDeck C#4", "4:\tDeck D#5" }, 4, "3", true },
-    };
-
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.alias);
+        SCOPED_TRACE (c.alias + " " + c.stored + " input " + c.input);
         open (c.alias, c.stored, midi ("CC", 1, "0"));
         auto box = inspect();
-        EXPECT_EQ (itemTexts (box.valueBox()), c.items);
         EXPECT_EQ (box.valueBox().isTextEditable(), c.numeric);
         EXPECT_EQ (box.slider().isVisible(), c.numeric);
 
-        box.valueBox().setSelectedId (c.choose);
+        EXPECT_TRUE (c.items.isEmpty() || itemTexts (box.valueBox()) == c.items) << itemTexts (box.valueBox());
+
+        if (c.input.startsWith ("#"))
+            box.valueBox().setSelectedId (c.input.substring (1).getIntValue());
+        else if (c.input.isNotEmpty())
+            box.valueBox().setText (c.input, juce::sendNotificationAsync);
+
         TestHelpers::pumpMessages (100);
         EXPECT_EQ (controlValue(), c.expected);
         EXPECT_EQ (box.valueBox().getText(), c.expected);
+
+        EXPECT_TRUE (c.updateViews < 0 || updateViews.count == c.updateViews) << updateViews.count;
     }
 }
 
 TEST_F (OutputMappingPanel, OnlyNormalControlsOfferMapModesWhichStorePercentAndDisableTheValueBox)
 {
     open (integerAlias, "5", midi ("CC", 1, "0"));
-    EXPECT_EQ (itemTexts (inspect().typeBox()), juce::StringArray ({ "Default#1", "Loop#2" }));
+    EXPECT_EQ (itemTexts (inspect().typeBox()), "Default#1,Loop#2");
 
     auto& mapping = open (normalAlias, "5", midi ("CC", 1, "0"));
     auto box = inspect();
-    EXPECT_EQ (itemTexts (box.typeBox()), juce::StringArray ({ "Default#1", "Loop#2", "Map#3", "Simple Map#4", "Filling Map#5" }));
+    EXPECT_EQ (itemTexts (box.typeBox()), "Default#1,Loop#2,Map#3,Simple Map#4,Filling Map#5");
 
     for (const int id : { 3, 4, 5 })
     {
@@ -98,16 +85,29 @@ TEST_F (OutputMappingPanel, OnlyNormalControlsOfferMapModesWhichStorePercentAndD
 
         box.typeBox().setSelectedId (id);
         TestHelpers::pumpMessages (100);
-        EXPECT_EQ ((std::array<bool, 3> { mapping.isMap(), mapping.isSimpleMap(), mapping.isFillingMap() }),
-                   (std::array<bool, 3> { id == 3, id == 4, id == 5 }));
+        EXPECT_EQ (mapping.isMap() + 2 * mapping.isSimpleMap() + 4 * mapping.isFillingMap(), 1 << (id - 3)); // this mode alone
         EXPECT_EQ (controlValue(), "%");
         EXPECT_FALSE (box.valueBox().isEnabled() || box.valueBox().isTextEditable());
     }
+
+    // "Add MIDI" grows the table at once; modifier toggles add and remove their number.
+    box.addMidiButton().triggerClick();
+    TestHelpers::pumpMessages (50);
+    EXPECT_EQ (box.table().getNumRows(), 2);
+    EXPECT_EQ (mapping.getDescription(), "CH 1, CC 1, 0 & CH 1, CC 1, 127");
+    snapshot ("output-panel-map");
+
+    for (const bool on : { true, false })
+    {
+        box.modifier (3).setToggleState (on, juce::sendNotificationSync);
+        EXPECT_EQ (mapping.hasModifier (3), on);
+    }
 }
 
-TEST_F (OutputMappingPanel, TestSendsPercentRowsWithTheSliderValueAndFixedRowsAsStored)
+TEST_F (OutputMappingPanel, TestSendsPercentRowsWithTheSliderValueAndFixedRowsAsStoredButNothingWithoutOutput)
 {
-    open (normalAlias, "%", midi ("Note", 60, "%") + midi ("CC", 7, "%", 2) + midi ("CC", 8, "0x10"));
+    const auto rows = midi ("Note", 60, "%") + midi ("CC", 7, "%", 2) + midi ("CC", 8, "0x10");
+    open (normalAlias, "%", rows);
     auto box = inspect();
     box.slider().setValue (64, juce::dontSendNotification);
     box.testButton().triggerClick();
@@ -125,13 +125,28 @@ TEST_F (OutputMappingPanel, TestSendsPercentRowsWithTheSliderValueAndFixedRowsAs
 
     for (size_t i = 0; i < messages.size(); ++i)
         EXPECT_EQ (messages[i].message.getDescription(), expected[i].getDescription()) << i;
+
+    // Without an output the loop still starts and stops, and neither it nor the slider sends anything.
+    devices->setDefaultOutput ({});
+    open (normalAlias, "%", "<midi loop=\"true\"/>" + rows);
+    auto looped = inspect();
+
+    for (const auto* text : { "Stop", "Test" })
+    {
+        looped.testButton().triggerClick();
+        looped.slider().setValue (looped.slider().getValue() + 1, juce::sendNotificationSync);
+        EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return looped.testButton().getButtonText() == text; }));
+    }
+
+    EXPECT_TRUE (sent().empty());
 }
 
-TEST_F (OutputMappingPanel, LoopSendsTheNextRowAfterEachRowsDurationUntilStop)
+TEST_F (OutputMappingPanel, LoopSendsTheNextRowAfterEachRowsDurationUntilStopOrClosing)
 {
     open (normalAlias, "5", "<midi loop=\"true\"/>" + midi ("CC", 10, "0", 1, 500) + midi ("CC", 11, "0", 1, 250)
                                 + midi ("CC", 12, "0", 1, 1000));
     auto box = inspect();
+    snapshot ("output-panel-loop");
     const double start = juce::Time::getMillisecondCounterHiRes();
     box.testButton().triggerClick();
     ASSERT_TRUE (TestHelpers::pumpUntil ([&] { return sent().size() >= 4; }, 10000));
@@ -154,45 +169,13 @@ TEST_F (OutputMappingPanel, LoopSendsTheNextRowAfterEachRowsDurationUntilStop)
 
     TestHelpers::pumpMessages (700);
     EXPECT_EQ (sent().size(), messages.size());
-}
 
-TEST_F (OutputMappingPanel, ClosingThePanelStopsTheLoopAndWithoutAnOutputNothingIsSent)
-{
-    const auto rows = "<midi loop=\"true\"/>" + midi ("CC", 10, "%", 1, 20) + midi ("Note", 11, "%", 1, 20);
-    open (normalAlias, "5", rows);
+    // Closing the panel stops a running loop.
+    open (normalAlias, "5", "<midi loop=\"true\"/>" + midi ("CC", 10, "%", 1, 20) + midi ("Note", 11, "%", 1, 20));
     inspect().testButton().triggerClick();
     ASSERT_TRUE (TestHelpers::pumpUntil ([&] { return ! sent().empty(); }));
     panel.reset();
     const auto sentWhenClosed = sent().size();
     TestHelpers::pumpMessages (200);
     EXPECT_EQ (sent().size(), sentWhenClosed);
-
-    // Without an output the loop still toggles, and neither it nor the slider sends anything.
-    devices->setDefaultOutput ({});
-    open (normalAlias, "5", rows);
-    auto box = inspect();
-
-    for (const auto* text : { "Stop", "Test" })
-    {
-        box.testButton().triggerClick();
-        box.slider().setValue (box.slider().getValue() + 1, juce::sendNotificationSync);
-        EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return box.testButton().getButtonText() == text; }));
-    }
-
-    EXPECT_TRUE (sent().empty());
-}
-
-TEST_F (OutputMappingPanel, SnapshotsInLoopAndMapMode)
-{
-    MacOsXLookAndFeel lookAndFeel; // the editor's own, as the running editor shows the panel
-
-    for (const auto* mode : { "loop", "map" })
-    {
-        open (normalAlias, "%", "<midi " + juce::String (mode) + "=\"true\"/>" + midi ("CC", 7, "%", 1, 500)
-                                    + midi ("Note", 60, "100", 2, 250) + midi ("CC", 8, "0", 3, 1000) + midi ("Note", 62, "%", 16, 500));
-        panel->setLookAndFeel (&lookAndFeel);
-        inspect().table().selectRow (1);
-        EXPECT_TRUE (TestHelpers::writeSnapshot (*panel, "output-panel-" + juce::String (mode)).existsAsFile());
-        panel->setLookAndFeel (nullptr);
-    }
 }

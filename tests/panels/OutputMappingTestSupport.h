@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <thread>
 
@@ -23,11 +22,13 @@ struct OutputMappingInspector
 
     OutputMappingComponent& panel;
 
-    juce::ComboBox& valueBox() const     { return *panel.valueComboBox; }
-    juce::ComboBox& typeBox() const      { return *panel.typeComboBox; }
-    juce::TableListBox& table() const    { return *panel.midiTable; }
-    juce::Slider& slider() const         { return *panel.testSlider; }
-    juce::TextButton& testButton() const { return *panel.testButton; }
+    juce::ComboBox& valueBox() const      { return *panel.valueComboBox; }
+    juce::ComboBox& typeBox() const       { return *panel.typeComboBox; }
+    juce::TableListBox& table() const     { return *panel.midiTable; }
+    juce::Slider& slider() const          { return *panel.testSlider; }
+    juce::TextButton& testButton() const  { return *panel.testButton; }
+    juce::TextButton& addMidiButton() const { return *panel.addMidiButton; }
+    juce::ToggleButton& modifier (int n) const { return *panel.modifierToggles[(size_t) n - 1]; }
 
     Cell& cell (int row) const
     {
@@ -129,9 +130,8 @@ namespace OutputMappingTestData
              + "\" value=\"" + value + "\"" + (duration >= 0 ? " duration=\"" + juce::String (duration) + "\"" : "") + "/>";
     }
 
-    /** True when the area of the image holds the picture as it looks drawn one to one on the background. */
-    inline bool showsPicture (const juce::Image& image, juce::Point<int> topLeft, const juce::Image& picture,
-                              juce::Colour background = {})
+    /** True when the 16 by 16 area of the image at topLeft holds the picture drawn one to one on the background. */
+    inline bool showsPicture (const juce::Image& image, juce::Point<int> topLeft, const juce::Image& picture, juce::Colour background = {})
     {
         juce::Image expected (juce::Image::ARGB, 16, 16, true);
         juce::Graphics g (expected);

@@ -11,8 +11,9 @@ class StandInUploadService
 {
 public:
     /**
-        mode: "reply" (with the status and body), "flood" or "trickle" (bodies that never end), or
-        "none": no service at all, only a free port on which nobody listens.
+        mode: "reply" (with the status and body), "slow" (the same after a minute), "flood" or
+        "trickle" (the body, then bytes without end), or "none": no service at all, only a free
+        port on which nobody listens. "{host}" in the body stands for getHost().
     */
     explicit StandInUploadService (const juce::String& mode, int status = 200, const juce::String& body = {});
     ~StandInUploadService();

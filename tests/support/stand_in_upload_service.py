@@ -4,10 +4,12 @@ Usage: stand_in_upload_service.py RECORD MODE [STATUS BODY]
 Prints the port on one line once it listens. Every POST body is parsed as multipart/form-data
 with the email package, and one JSON line per request is appended to RECORD: the path and, per
 part, the field name, the file name, the content type and the content bytes in hex. Then it
-answers according to MODE:
-  reply    - the status and the body given (the body as UTF-8, with its length);
-  flood    - status 200 and a body that never ends, written as fast as the client reads;
-  trickle  - status 200 and a body that never ends, 512 bytes every 20 ms.
+answers with the status and, according to MODE:
+  reply    - the body given (as UTF-8, with its length);
+  slow     - the same, after 60 seconds, far past any bound of the client;
+  flood    - the body given, then bytes without end, written as fast as the client reads;
+  trickle  - the body given, then bytes without end, 512 every 20 ms.
+"{host}" in the body stands for 127.0.0.1:port.
 """
 import email.parser
 import email.policy
@@ -18,7 +20,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 record, mode = sys.argv[1], sys.argv[2]
 status = int(sys.argv[3]) if len(sys.argv) > 3 else 200
-body = sys.argv[4].encode() if len(sys.argv) > 4 else b""
+body = sys.argv[4] if len(sys.argv) > 4 else ""
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -39,17 +41,21 @@ class Handler(BaseHTTPRequestHandler):
         with open(record, "a") as out:
             out.write(json.dumps({"path": self.path, "parts": parts}) + "\n")
 
-        self.send_response(status)
-        self.send_header("Connection", "close")
-        if mode == "reply":
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
-            return
-
-        self.end_headers()
-        chunk = b"x" * (65536 if mode == "flood" else 512)
+        text = body.replace("{host}", "127.0.0.1:%d" % server.server_address[1]).encode()
         try:
+            if mode == "slow":
+                time.sleep(60)
+            self.send_response(status)
+            self.send_header("Connection", "close")
+            if mode in ("reply", "slow"):
+                self.send_header("Content-Length", str(len(text)))
+                self.end_headers()
+                self.wfile.write(text)
+                return
+
+            self.end_headers()
+            self.wfile.write(text)
+            chunk = b"x" * (65536 if mode == "flood" else 512)
             while True:
                 self.wfile.write(chunk)
                 self.wfile.flush()
