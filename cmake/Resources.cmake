@@ -10,3 +10,7 @@ juce_add_binary_data(wirelace_binary_data
     SOURCES ${WIRELACE_RESOURCE_FILES})
 
 set_target_properties(wirelace_binary_data PROPERTIES POSITION_INDEPENDENT_CODE ON)
+
+# JUCE regenerates the binary data only when its list of input files is written anew, which
+# happens when CMake configures. An edited picture or catalogue therefore reconfigures the build.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${WIRELACE_RESOURCE_FILES})
