@@ -40,14 +40,10 @@ namespace CommandTestHelpers
     /** The file browser inside a file chooser dialog box, or nullptr. */
     inline juce::FileBrowserComponent* findFileBrowser (juce::Component& component)
     {
-        if (auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&component))
-            return browser;
-
+        auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&component);
         for (auto* child : component.getChildren())
-            if (auto* browser = findFileBrowser (*child))
-                return browser;
-
-        return nullptr;
+            browser = browser != nullptr ? browser : findFileBrowser (*child);
+        return browser;
     }
 
     /** A modal action that types the given file's full path into a file chooser's file name box. */
@@ -83,11 +79,9 @@ namespace CommandTestHelpers
         juce::StringArray getEndedNames() const
         {
             juce::StringArray names;
-
             for (auto& ender : enders)
                 if (ender->hasEnded())
                     names.add (ender->getEndedComponentName());
-
             return names;
         }
 
@@ -104,15 +98,12 @@ namespace CommandTestHelpers
 
             enders.resize (steps.size());
             auto userAction = steps[index].action;
-
-            enders[index] = std::make_unique<TestHelpers::ModalEnder> (steps[index].result,
-                                                                      [this, index, userAction] (juce::Component& modal)
-                                                                      {
-                                                                          if (userAction != nullptr)
-                                                                              userAction (modal);
-
-                                                                          startStep (index + 1);
-                                                                      });
+            enders[index] = std::make_unique<TestHelpers::ModalEnder> (steps[index].result, [this, index, userAction] (juce::Component& modal)
+            {
+                if (userAction != nullptr)
+                    userAction (modal);
+                startStep (index + 1);
+            });
         }
 
         std::vector<Step> steps;
@@ -123,7 +114,6 @@ namespace CommandTestHelpers
     inline juce::StringArray readRecentListFromDisk (const juce::File& settingsFile)
     {
         juce::StringArray paths;
-
         if (auto xml = juce::XmlDocument::parse (settingsFile))
             for (auto* value : xml->getChildWithTagNameIterator ("VALUE"))
                 if (value->getStringAttribute ("name").equalsIgnoreCase ("recentlyOpenedFilesList"))
@@ -137,10 +127,8 @@ namespace CommandTestHelpers
     inline juce::File writeMappingsFile (const juce::File& file, int numInputMappings)
     {
         ControllerDocument source;
-
         for (int i = 0; i < numInputMappings; ++i)
             source.createInputMapping ("deck_" + juce::String (i));
-
         source.saveAs (file);
         return file;
     }
