@@ -46,7 +46,7 @@ protected:
 };
 
 // The filters and the "IO" sort the view starts with show in the rebuild tests below.
-TEST_F (MainView, StartsEmptyWithItsCombosPanelsAndPictures)
+TEST_F (MainView, StartsEmptyWithItsChildrenNamedAndLaidOutAtAnySize)
 {
     auto in = inspect();
     EXPECT_EQ (view->getNumRows(), 0);
@@ -70,11 +70,6 @@ TEST_F (MainView, StartsEmptyWithItsCombosPanelsAndPictures)
     EXPECT_EQ (in.logo().getBounds(), juce::Rectangle<int> (40, 40));
     EXPECT_EQ (in.inputIcon().getBounds(), juce::Rectangle<int> (16, 16));
     EXPECT_EQ (in.outputIcon().getBounds(), juce::Rectangle<int> (16, 16));
-}
-
-TEST_F (MainView, ChildrenHaveTheirNamesTooltipsAndBoundsAtAnySize)
-{
-    auto in = inspect();
 
     for (auto [w, h] : { std::pair (1100, 700), std::pair (1301, 821) }) // an odd width halves down
     {
