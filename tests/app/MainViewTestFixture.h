@@ -114,10 +114,7 @@ namespace MainViewTestData
     inline juce::ValueTree addOutput (ControllerDocument& d, const juce::ValueTree& m) { outputList (d).appendChild (m, nullptr); return m; }
 }
 
-/**
-    Makes the process-wide catalogue and settings that the main view needs, and one main view
-    of the main window's size per test.
-*/
+/** Makes the process-wide catalogue and settings the main view needs, and one main view per test. */
 class MainViewFixture : public ::testing::Test
 {
 public:
