@@ -14,12 +14,8 @@
 /** Helpers of the command, menu and file tests: file choosers, dialog series, key presses. */
 namespace CommandTestHelpers
 {
-    /**
-        JUCE looks once per process for zenity or kdialog (with "which") and, when it finds one,
-        shows that program instead of its own file chooser. The tests drive JUCE's own dialog box,
-        so the first look runs with a PATH on which nothing can be found. Returns whether JUCE's
-        own dialog box is in use.
-    */
+    /** JUCE looks once per process for zenity or kdialog and would show one instead of its own file
+        chooser, which the tests drive: the first look runs with an empty PATH. True if JUCE's is used. */
     inline bool useJuceFileChooser()
     {
         static const bool juceChooser = []
@@ -56,11 +52,8 @@ namespace CommandTestHelpers
         };
     }
 
-    /**
-        Ends a series of modal components one after the other (a question, then a file chooser),
-        each as a click would, with its own result and action. Each step's ender starts only once
-        the step before has ended, so no step can end a component meant for another.
-    */
+    /** Ends a series of modal components (a question, then a file chooser) as clicks would, each step
+        with its own result and action, its ender started once the step before has ended. */
     class ModalSequence
     {
     public:
@@ -134,11 +127,8 @@ namespace CommandTestHelpers
     }
 }
 
-/**
-    A real main window (with its main view, menu bar and key mappings) over a fresh command
-    manager, user settings in a temporary folder, and that folder as the working directory, so
-    that the file choosers start in it.
-*/
+/** A real main window (main view, menu bar, key mappings) over a fresh command manager, with the user
+    settings in a temporary folder that is also the working directory, where the file choosers start. */
 class MainViewCommandsFixture : public ::testing::Test
 {
 protected:
