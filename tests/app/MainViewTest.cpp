@@ -93,10 +93,9 @@ TEST_F (MainView, StartsEmptyWithItsChildrenNamedAndLaidOutAtAnySize)
         {
             SCOPED_TRACE (juce::String (name) + " at " + juce::String (w));
             EXPECT_EQ (child.getBounds(), bounds);
-            if (*name != 0)
-                EXPECT_EQ (child.getName(), name);
-            if (auto* button = dynamic_cast<juce::Button*> (&child))
-                EXPECT_EQ (button->getTooltip(), tooltip);
+            EXPECT_TRUE (*name == 0 || child.getName() == name) << child.getName();
+            auto* button = dynamic_cast<juce::Button*> (&child);
+            EXPECT_EQ (button != nullptr ? button->getTooltip() : juce::String(), juce::String (tooltip));
         }
     }
 
