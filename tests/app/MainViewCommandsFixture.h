@@ -14,12 +14,8 @@
 /** Helpers of the command, menu and file tests: file choosers, dialog series, key presses. */
 namespace CommandTestHelpers
 {
-    /**
-        JUCE looks once per process for zenity or kdialog (with "which") and, when it finds one,
-        shows that program instead of its own file chooser. The tests drive JUCE's own dialog box,
-        so the first look runs with a PATH on which nothing can be found. Returns whether JUCE's
-        own dialog box is in use.
-    */
+    /** JUCE looks once per process for zenity or kdialog and would show one instead of its own file
+        chooser, which the tests drive: the first look runs with an empty PATH. True if JUCE's is used. */
     inline bool useJuceFileChooser()
     {
         static const bool juceChooser = []
@@ -40,14 +36,10 @@ namespace CommandTestHelpers
     /** The file browser inside a file chooser dialog box, or nullptr. */
     inline juce::FileBrowserComponent* findFileBrowser (juce::Component& component)
     {
-        if (auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&component))
-            return browser;
-
+        auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&component);
         for (auto* child : component.getChildren())
-            if (auto* browser = findFileBrowser (*child))
-                return browser;
-
-        return nullptr;
+            browser = browser != nullptr ? browser : findFileBrowser (*child);
+        return browser;
     }
 
     /** A modal action that types the given file's full path into a file chooser's file name box. */
@@ -60,11 +52,8 @@ namespace CommandTestHelpers
         };
     }
 
-    /**
-        Ends a series of modal components one after the other (a question, then a file chooser),
-        each as a click would, with its own result and action. Each step's ender starts only once
-        the step before has ended, so no step can end a component meant for another.
-    */
+    /** Ends a series of modal components (a question, then a file chooser) as clicks would, each step
+        with its own result and action, its ender started once the step before has ended. */
     class ModalSequence
     {
     public:
@@ -83,11 +72,9 @@ namespace CommandTestHelpers
         juce::StringArray getEndedNames() const
         {
             juce::StringArray names;
-
             for (auto& ender : enders)
                 if (ender->hasEnded())
                     names.add (ender->getEndedComponentName());
-
             return names;
         }
 
@@ -104,15 +91,12 @@ namespace CommandTestHelpers
 
             enders.resize (steps.size());
             auto userAction = steps[index].action;
-
-            enders[index] = std::make_unique<TestHelpers::ModalEnder> (steps[index].result,
-                                                                      [this, index, userAction] (juce::Component& modal)
-                                                                      {
-                                                                          if (userAction != nullptr)
-                                                                              userAction (modal);
-
-                                                                          startStep (index + 1);
-                                                                      });
+            enders[index] = std::make_unique<TestHelpers::ModalEnder> (steps[index].result, [this, index, userAction] (juce::Component& modal)
+            {
+                if (userAction != nullptr)
+                    userAction (modal);
+                startStep (index + 1);
+            });
         }
 
         std::vector<Step> steps;
@@ -123,7 +107,6 @@ namespace CommandTestHelpers
     inline juce::StringArray readRecentListFromDisk (const juce::File& settingsFile)
     {
         juce::StringArray paths;
-
         if (auto xml = juce::XmlDocument::parse (settingsFile))
             for (auto* value : xml->getChildWithTagNameIterator ("VALUE"))
                 if (value->getStringAttribute ("name").equalsIgnoreCase ("recentlyOpenedFilesList"))
@@ -137,20 +120,15 @@ namespace CommandTestHelpers
     inline juce::File writeMappingsFile (const juce::File& file, int numInputMappings)
     {
         ControllerDocument source;
-
         for (int i = 0; i < numInputMappings; ++i)
             source.createInputMapping ("deck_" + juce::String (i));
-
         source.saveAs (file);
         return file;
     }
 }
 
-/**
-    A real main window (with its main view, menu bar and key mappings) over a fresh command
-    manager, user settings in a temporary folder, and that folder as the working directory, so
-    that the file choosers start in it.
-*/
+/** A real main window (main view, menu bar, key mappings) over a fresh command manager, with the user
+    settings in a temporary folder that is also the working directory, where the file choosers start. */
 class MainViewCommandsFixture : public ::testing::Test
 {
 protected:

@@ -57,7 +57,6 @@ struct MainViewInspector
         for (int i = 0; i < view.rows.size(); ++i)
             if (*view.rows[i] == element)
                 return i;
-
         return -1;
     }
 
@@ -67,39 +66,28 @@ struct MainViewInspector
 /** Builds "mapping" elements and small documents for the main view's tests. */
 namespace MainViewTestData
 {
+    /** A "midi" element: its type, parameter and channel (both as hexadecimal text). */
+    inline juce::ValueTree makeMidi (const juce::String& type, int channel, int parameter)
+    {
+        return juce::ValueTree ("midi", { { "type", type },
+                                          { "parameter", "0x" + juce::String::toHexString (parameter) },
+                                          { "channel", "0x" + juce::String::toHexString (channel) } });
+    }
+
     /** An input mapping: one event, the control alias, and optionally a preset name and a
         modifier (the event's "modifiers" text, whose last character is the number). */
     inline juce::ValueTree makeInput (const juce::String& alias, int channel = 1, int parameter = 1,
                                       const juce::String& type = "CC", const juce::String& preset = {},
                                       const juce::String& modifiers = {})
     {
-        juce::ValueTree mapping ("mapping");
-        juce::ValueTree events ("events");
-        juce::ValueTree midi ("midi");
-        midi.setProperty ("type", type, nullptr);
-        midi.setProperty ("parameter", "0x" + juce::String::toHexString (parameter), nullptr);
-        midi.setProperty ("channel", "0x" + juce::String::toHexString (channel), nullptr);
-
+        auto midi = makeMidi (type, channel, parameter);
         if (modifiers.isNotEmpty())
             midi.setProperty ("modifiers", modifiers, nullptr);
 
-        events.appendChild (midi, nullptr);
-        mapping.appendChild (events, nullptr);
-
-        juce::ValueTree controls ("controls");
-        juce::ValueTree control ("control");
-        control.setProperty ("alias", alias, nullptr);
-        controls.appendChild (control, nullptr);
-        mapping.appendChild (controls, nullptr);
-
+        juce::ValueTree mapping ("mapping", {}, { juce::ValueTree ("events", {}, { midi }),
+                                                  juce::ValueTree ("controls", {}, { juce::ValueTree ("control", { { "alias", alias } }) }) });
         if (preset.isNotEmpty())
-        {
-            juce::ValueTree presetTree ("preset");
-            presetTree.setProperty ("name", preset, nullptr);
-            presetTree.appendChild (juce::ValueTree ("parameters"), nullptr);
-            mapping.appendChild (presetTree, nullptr);
-        }
-
+            mapping.appendChild (juce::ValueTree ("preset", { { "name", preset } }, { juce::ValueTree ("parameters") }), nullptr);
         return mapping;
     }
 
@@ -108,57 +96,25 @@ namespace MainViewTestData
                                        const juce::String& modifiers = {}, int channel = 1, int parameter = 1,
                                        const juce::String& value = "0x7f", const juce::String& type = "CC")
     {
-        juce::ValueTree mapping ("mapping");
-        juce::ValueTree control ("control");
-        control.setProperty ("alias", alias, nullptr);
-        control.setProperty ("value", controlValue, nullptr);
-
+        juce::ValueTree control ("control", { { "alias", alias }, { "value", controlValue } });
         if (modifiers.isNotEmpty())
             control.setProperty ("modifiers", modifiers, nullptr);
 
-        mapping.appendChild (control, nullptr);
-
-        juce::ValueTree midi ("midi");
-        midi.setProperty ("type", type, nullptr);
-        midi.setProperty ("parameter", "0x" + juce::String::toHexString (parameter), nullptr);
-        midi.setProperty ("channel", "0x" + juce::String::toHexString (channel), nullptr);
-
+        auto midi = makeMidi (type, channel, parameter);
         if (value.isNotEmpty())
             midi.setProperty ("value", value, nullptr);
-
-        mapping.appendChild (midi, nullptr);
-        return mapping;
+        return juce::ValueTree ("mapping", {}, { control, midi });
     }
 
-    inline juce::ValueTree inputList (ControllerDocument& document)
-    {
-        return document.getMappings().getChildWithName ("input-mappings");
-    }
+    inline juce::ValueTree inputList (ControllerDocument& d) { return d.getMappings().getChildWithName ("input-mappings"); }
+    inline juce::ValueTree outputList (ControllerDocument& d) { return d.getMappings().getChildWithName ("output-mappings"); }
 
-    inline juce::ValueTree outputList (ControllerDocument& document)
-    {
-        return document.getMappings().getChildWithName ("output-mappings");
-    }
-
-    /** Appends an element to the document's input list and returns it. */
-    inline juce::ValueTree addInput (ControllerDocument& document, const juce::ValueTree& mapping)
-    {
-        inputList (document).appendChild (mapping, nullptr);
-        return mapping;
-    }
-
-    /** Appends an element to the document's output list and returns it. */
-    inline juce::ValueTree addOutput (ControllerDocument& document, const juce::ValueTree& mapping)
-    {
-        outputList (document).appendChild (mapping, nullptr);
-        return mapping;
-    }
+    /** Appends an element to the document's input or output list and returns it. */
+    inline juce::ValueTree addInput (ControllerDocument& d, const juce::ValueTree& m) { inputList (d).appendChild (m, nullptr); return m; }
+    inline juce::ValueTree addOutput (ControllerDocument& d, const juce::ValueTree& m) { outputList (d).appendChild (m, nullptr); return m; }
 }
 
-/**
-    Makes the process-wide catalogue and settings that the main view needs, and one main view
-    of the main window's size per test.
-*/
+/** Makes the process-wide catalogue and settings the main view needs, and one main view per test. */
 class MainViewFixture : public ::testing::Test
 {
 public:
