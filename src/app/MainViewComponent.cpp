@@ -91,6 +91,52 @@ int MappingSorter::compareElements (juce::ValueTree* a, juce::ValueTree* b) cons
     return compareKeys (getTextKey (*viewA, columnId), getTextKey (*viewB, columnId)) * direction;
 }
 
+void MappingSorter::sort (juce::OwnedArray<juce::ValueTree, juce::CriticalSection>& rows) const
+{
+    // Each row's key as compareElements finds it: a number for "IO" and "Modifier", else a text.
+    struct KeyedRow
+    {
+        juce::ValueTree* row;
+        int number;
+        juce::String text;
+    };
+
+    const juce::ScopedLock sl (rows.getLock());
+    std::vector<KeyedRow> keyed;
+    keyed.reserve ((size_t) rows.size());
+
+    for (auto* row : rows)
+    {
+        if (columnId == 2)
+        {
+            keyed.push_back ({ row, Mapping::getKind (*row) != 0 ? 0 : 1, {} });
+            continue;
+        }
+
+        const auto view = makeSortView (*row);
+
+        if (columnId == 6)
+            keyed.push_back ({ row, view->getModifier(), {} });
+        else
+            keyed.push_back ({ row, 0, getTextKey (*view, columnId) });
+    }
+
+    const bool byNumber = columnId == 2 || columnId == 6;
+
+    // std::sort, as juce::OwnedArray::sort uses: the same algorithm, given the same answer for
+    // every pair, leaves the rows in the same order.
+    std::sort (keyed.begin(), keyed.end(), [&] (const KeyedRow& a, const KeyedRow& b)
+    {
+        const int order = byNumber ? compareKeys (a.number, b.number) : compareKeys (a.text, b.text);
+        return order * direction < 0;
+    });
+
+    auto** slots = rows.getRawDataPointer();
+
+    for (size_t i = 0; i < keyed.size(); ++i)
+        slots[i] = keyed[i].row;
+}
+
 //==============================================================================
 MainViewComponent::MainViewComponent()
 {
@@ -262,8 +308,7 @@ void MainViewComponent::updateMappingList()
     if (ioFilter == 1 || ioFilter == 3)
         collect (outputMappingsType(), false);
 
-    MappingSorter sorter (sortColumnId, sortForwards);
-    rows.sort (sorter, false);
+    MappingSorter (sortColumnId, sortForwards).sort (rows);
 
     const auto previousGroup = groupFilterCombo->getText();
     groupFilterCombo->clear (juce::sendNotification);

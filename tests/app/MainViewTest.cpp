@@ -1,6 +1,9 @@
 #include "app/MainViewTestFixture.h"
 
+#include <functional>
+
 #include "app/MultiSelectionComponent.h"
+#include "model/ControlCatalogueInspector.h"
 #include "model/InputMapping.h"
 #include "model/OutputMapping.h"
 #include "panels/ControllerInfoComponent.h"
@@ -285,6 +288,101 @@ TEST_F (MainView, EveryColumnSortsBothWays)
         for (int i = 0; i < 5; ++i)
             actual.add (column == 2 ? Mapping::getKind (inspect().row (i)) : InputMapping (inspect().row (i)).getModifier());
         EXPECT_EQ (actual, keys);
+    }
+}
+
+// A generated document of many rows (repeated, unknown and case-variant aliases, so that keys
+// tie) is sorted row for row as JUCE's sort orders it with a plain reference comparison: keys
+// taken from the views, titles and types found by walking the catalogue's trees.
+TEST_F (MainView, SortedRowsOfAGeneratedDocumentFollowAPlainReferenceComparisonInEveryColumn)
+{
+    juce::StringArray aliases { "Zulu", "alpha", "MOD(SHIFTLOGIC1)", "no.such.control" };
+
+    for (auto* tree : { &ControlCatalogueInspector::in (*controlCatalogue), &ControlCatalogueInspector::out (*controlCatalogue) })
+        for (int g = 0; g < tree->getNumChildren(); g += 3)
+            for (const auto& value : tree->getChild (g))
+                if (aliases.size() < 80)
+                    aliases.addIfNotAlreadyThere (value["alias"].toString());
+
+    juce::Random random (18);
+    const auto pick = [&random] (const juce::StringArray& from) { return from[random.nextInt (from.size())]; };
+    const juce::StringArray presets { "", "Holder Button", "Toggler Button", "Logic Fader/Knob" };
+    const juce::StringArray modifiers { "", "ML1", "ML3", "ML0" };
+    const juce::StringArray controlValues { "true", "false", "%", "0x40", "" };
+
+    for (int i = 0; i < 400; ++i)
+    {
+        if (random.nextInt (5) < 3)
+            addInput (document(), makeInput (pick (aliases), 1 + random.nextInt (16), random.nextInt (128),
+                                             random.nextBool() ? "CC" : "Note", pick (presets), pick (modifiers)));
+        else
+            addOutput (document(), makeOutput (pick (aliases), pick (controlValues), pick (modifiers),
+                                               1 + random.nextInt (16), random.nextInt (128)));
+    }
+
+    const auto referenceLookup = [] (const juce::String& alias, const char* property, const juce::String& miss)
+    {
+        for (auto* tree : { &ControlCatalogueInspector::in (*controlCatalogue), &ControlCatalogueInspector::out (*controlCatalogue) })
+            for (const auto& group : *tree)
+                for (const auto& value : group)
+                    if (value["alias"].toString() == alias)
+                        return value[property].toString();
+        return miss;
+    };
+
+    struct ReferenceSorter
+    {
+        int compareElements (juce::ValueTree* a, juce::ValueTree* b) const
+        {
+            if (column == 2)
+                return ((Mapping::getKind (*a) == 0) - (Mapping::getKind (*b) == 0)) * direction;
+
+            const auto ka = key (*a), kb = key (*b);
+            return (ka < kb ? -1 : (kb < ka ? 1 : 0)) * direction;
+        }
+
+        std::pair<int, juce::String> key (const juce::ValueTree& row) const
+        {
+            const bool output = Mapping::getKind (row) == 0;
+            const std::unique_ptr<Mapping> view (output ? (Mapping*) new OutputMapping (row) : new InputMapping (row));
+
+            switch (column)
+            {
+                case 1: return { 0, view->getAlias() };
+                case 7: return { 0, lookup (view->getAlias(), "title", "unknown") };
+                case 3: return { 0, lookup (view->getAlias(), "type", "unknwon") };
+                case 4: return { 0, output ? OutputMapping (row).getControlValue() : InputMapping (row).getPreset() };
+                case 5: return { 0, view->getDescription() };
+                default: return { view->getModifier(), {} };
+            }
+        }
+
+        int column, direction;
+        std::function<juce::String (const juce::String&, const char*, const juce::String&)> lookup;
+    };
+
+    for (int column : { 1, 7, 2, 3, 4, 5, 6 })
+    {
+        for (bool forwards : { true, false })
+        {
+            SCOPED_TRACE ("column " + juce::String (column) + (forwards ? " forwards" : " backwards"));
+            view->sortOrderChanged (column, forwards);
+
+            // The rows as the rebuild gathers them before sorting: inputs, then outputs.
+            juce::OwnedArray<juce::ValueTree> reference;
+            for (auto list : { inputList (document()), outputList (document()) })
+                for (const auto& mapping : list)
+                    reference.add (new juce::ValueTree (mapping));
+
+            ReferenceSorter sorter { column, forwards ? 1 : -1, referenceLookup };
+            reference.sort (sorter, false);
+
+            ASSERT_EQ (inspect().numRows(), reference.size());
+            int differing = 0;
+            for (int i = 0; i < reference.size(); ++i)
+                differing += inspect().row (i) == *reference[i] ? 0 : 1;
+            EXPECT_EQ (differing, 0);
+        }
     }
 }
 
