@@ -433,10 +433,22 @@ namespace
             {
                 name.remove_prefix (binaryPrefixText.size());
 
-                // Memory-block text never holds a reference, so the value is its raw text, less the quote.
-                const auto valueEnd = numBytes > 0 ? input - 1 : input;
+                // Memory-block text never holds a reference, so the value is its raw text between
+                // the quotes; a value cut off by the end of the text has no closing quote.
+                const auto* textStart = valueStart.getAddress();
+                const auto* textEnd = input.getAddress();
 
-                if (numReferences > 0 || ! isSafeMemoryBlockText (juce::String (valueStart + 1, valueEnd)))
+                if (textStart < textEnd)
+                {
+                    const auto quote = *textStart++;
+
+                    if (textStart < textEnd && textEnd[-1] == quote)
+                        --textEnd;
+                }
+
+                const juce::String text { juce::CharPointer_UTF8 (textStart), juce::CharPointer_UTF8 (textEnd) };
+
+                if (numReferences > 0 || ! isSafeMemoryBlockText (text))
                 {
                     verdict = Verdict::impossibleBinary;
                     return;

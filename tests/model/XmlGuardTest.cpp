@@ -171,6 +171,8 @@ TEST (XmlGuard, RefusesEachUnsafeTextWithItsReasonAndReadsTheRestInLinearTime)
         { "<a base64:x=\"200000000.AAAA\"/>", impossible }, { "<a base64:x=\"7\"/>", impossible },
         { "<a base64:x=\"3x.AAAA\"/>", impossible }, { "<a base64:x=\".AAAA\"/>", impossible },
         { "<r base64:a=\"1.&#65;B\"/>", impossible },
+        // a binary value cut off by the end of the text, right after its opening quote or inside it
+        { "<a base64:x=\"", impossible }, { "<a base64:x='4.AA", impossible },
         { "<a base64:x=\"" + block.toBase64Encoding() + "\"/>", accepted },
         // hostile sizes: quadratic paths and memory blow-ups
         { manyAttributes (40000), "different element and attribute names" },
