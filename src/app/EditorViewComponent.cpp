@@ -19,13 +19,6 @@ namespace
 
     const auto transparent = juce::Colour (0x00000000);
 
-    juce::Image loadEmbeddedImage (const juce::String& fileName)
-    {
-        int size = 0;
-        auto* data = Resources::getData (fileName, size);
-        return data != nullptr ? juce::ImageCache::getFromMemory (data, size) : juce::Image();
-    }
-
     /** "line" as a decimal integer: leading blanks and a sign, then digits; anything else reads 0. */
     int readLineNumber (const juce::String& text)
     {
@@ -118,9 +111,9 @@ EditorViewComponent::EditorViewComponent()
     cloudValidatorButton->setTooltip ("cloud validator");
     cloudValidatorButton->setButtonText ("cloud validator");
     cloudValidatorButton->setImages (false, true, true,
-                                     loadEmbeddedImage ("validator_normal.png"), 1.0f, transparent,
-                                     loadEmbeddedImage ("validator_over.png"), 1.0f, transparent,
-                                     loadEmbeddedImage ("validator_down.png"), 1.0f, transparent,
+                                     Resources::getCachedImage ("validator_normal.png"), 1.0f, transparent,
+                                     Resources::getCachedImage ("validator_over.png"), 1.0f, transparent,
+                                     Resources::getCachedImage ("validator_down.png"), 1.0f, transparent,
                                      0.0f);
     cloudValidatorButton->addListener (this);
 
@@ -145,7 +138,7 @@ EditorViewComponent::EditorViewComponent()
     codeEditor->setColour (juce::CodeEditorComponent::lineNumberTextId, juce::Colour (0x77000000));
     codeEditor->setColour (juce::CaretComponent::caretColourId, juce::Colour (0xffffffff));
 
-    logo = loadEmbeddedImage ("logo.png");
+    logo = Resources::getCachedImage ("logo.png");
 
     setSize (1100, 700);
     setNextErrorButtonEnabled (false);
@@ -333,7 +326,7 @@ void EditorViewComponent::buttonClicked (juce::Button* button)
 void EditorViewComponent::setErrorButtonImage (juce::ImageButton& button, const juce::String& imageName)
 {
     button.setImages (false, true, true,
-                      loadEmbeddedImage (imageName), 1.0f, transparent,
+                      Resources::getCachedImage (imageName), 1.0f, transparent,
                       {}, 1.0f, transparent,
                       {}, 1.0f, transparent,
                       0.0f);

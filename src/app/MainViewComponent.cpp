@@ -20,13 +20,6 @@ namespace
     const juce::Identifier& mappingType()        { static const juce::Identifier id ("mapping"); return id; }
     const juce::Identifier& inputMappingsType()  { static const juce::Identifier id ("input-mappings"); return id; }
     const juce::Identifier& outputMappingsType() { static const juce::Identifier id ("output-mappings"); return id; }
-
-    juce::Image loadEmbeddedImage (const juce::String& fileName)
-    {
-        int size = 0;
-        auto* data = Resources::getData (fileName, size);
-        return data != nullptr ? juce::ImageCache::getFromMemory (data, size) : juce::Image();
-    }
 }
 
 //==============================================================================
@@ -199,7 +192,7 @@ MainViewComponent::MainViewComponent()
     bugReportButton->setButtonText ("Report a Bug");
     bugReportButton->addListener (this);
 
-    logo = loadEmbeddedImage ("logo.png");
+    logo = Resources::getCachedImage ("logo.png");
     ioFilter = 1;
     groupFilter = "all";
 
@@ -224,8 +217,8 @@ MainViewComponent::MainViewComponent()
     header.setColumnVisible (1, false);
     header.setColumnVisible (5, false);
 
-    inputIcon = loadEmbeddedImage ("io_input.png");
-    outputIcon = loadEmbeddedImage ("io_output.png");
+    inputIcon = Resources::getCachedImage ("io_input.png");
+    outputIcon = Resources::getCachedImage ("io_output.png");
 
     updateMappingList();
     groupFilterCombo->setSelectedId (1, juce::dontSendNotification);
@@ -267,9 +260,9 @@ void MainViewComponent::setUpImageButton (juce::ImageButton& button, const juce:
     button.setButtonText (text);
     const auto transparent = juce::Colour (0x00000000);
     button.setImages (false, true, true,
-                      loadEmbeddedImage (imageBaseName + "_normal.png"), 1.0f, transparent,
-                      loadEmbeddedImage (imageBaseName + "_over.png"), 1.0f, transparent,
-                      loadEmbeddedImage (imageBaseName + "_down.png"), 1.0f, transparent,
+                      Resources::getCachedImage (imageBaseName + "_normal.png"), 1.0f, transparent,
+                      Resources::getCachedImage (imageBaseName + "_over.png"), 1.0f, transparent,
+                      Resources::getCachedImage (imageBaseName + "_down.png"), 1.0f, transparent,
                       0.0f);
 }
 

@@ -6,6 +6,7 @@
 #include "panels/InputMappingComponent.h"
 #include "panels/MidiCallbackRegistry.h"
 #include "panels/MidiCellParts.h"
+#include "resources/Resources.h"
 
 namespace
 {
@@ -22,10 +23,10 @@ namespace
 InputMidiCellComponent::InputMidiCellComponent()
     : channelMenu (MidiCellParts::makeChannelMenu()),
       noteOrCcMenu (MidiCellParts::makeNoteOrCcMenu()),
-      noteBadge (MidiCellParts::loadPicture ("badge_note.png")),
-      ccBadge (MidiCellParts::loadPicture ("badge_cc.png")),
-      pwBadge (MidiCellParts::loadPicture ("badge_pw.png")),
-      arrowImage (MidiCellParts::loadPicture ("midi_arrows.png"))
+      noteBadge (Resources::getCachedImage ("badge_note.png")),
+      ccBadge (Resources::getCachedImage ("badge_cc.png")),
+      pwBadge (Resources::getCachedImage ("badge_pw.png")),
+      arrowImage (Resources::getCachedImage ("midi_arrows.png"))
 {
     infoLabel = makeLabel ("info label", {});
     addAndMakeVisible (infoLabel.get());

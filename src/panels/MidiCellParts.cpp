@@ -2,7 +2,6 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
-#include "resources/Resources.h"
 
 juce::PopupMenu MidiCellParts::makeChannelMenu()
 {
@@ -39,14 +38,4 @@ std::unique_ptr<juce::ImageButton> MidiCellParts::makeInvisibleButton (const juc
                        {}, 1.0f, juce::Colours::transparentBlack,
                        {}, 1.0f, juce::Colours::transparentBlack, 0.0f);
     return button;
-}
-
-juce::Image MidiCellParts::loadPicture (const juce::String& fileName)
-{
-    int size = 0;
-
-    if (auto* data = Resources::getData (fileName, size))
-        return juce::ImageCache::getFromMemory (data, size);
-
-    return {};
 }

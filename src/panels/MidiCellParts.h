@@ -4,7 +4,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** What the input and output MIDI cells share: their two menus, their invisible buttons and their pictures. */
+/** What the input and output MIDI cells share: their two menus and their invisible buttons. */
 namespace MidiCellParts
 {
     /** Channels 1 to 16; an item's id is its channel. */
@@ -15,7 +15,4 @@ namespace MidiCellParts
 
     /** An image button with the text "new button" and no pictures: invisible, and clickable over its whole area. */
     std::unique_ptr<juce::ImageButton> makeInvisibleButton (const juce::String& name);
-
-    /** An embedded picture, through JUCE's image cache; a null image when there is none of that name. */
-    juce::Image loadPicture (const juce::String& fileName);
 }

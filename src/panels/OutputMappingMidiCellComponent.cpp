@@ -5,6 +5,7 @@
 #include "model/OutputMapping.h"
 #include "panels/MidiCallbackRegistry.h"
 #include "panels/MidiCellParts.h"
+#include "resources/Resources.h"
 
 namespace
 {
@@ -38,11 +39,11 @@ OutputMappingMidiCellComponent::OutputMappingMidiCellComponent()
     : channelMenu (MidiCellParts::makeChannelMenu()),
       noteOrCcMenu (MidiCellParts::makeNoteOrCcMenu())
 {
-    noteBadge = MidiCellParts::loadPicture ("badge_note.png");
-    ccBadge = MidiCellParts::loadPicture ("badge_cc.png");
-    loopIcon = MidiCellParts::loadPicture ("mode_loop.png");
-    firstHalfIcon = MidiCellParts::loadPicture ("mode_first_half.png");
-    secondHalfIcon = MidiCellParts::loadPicture ("mode_second_half.png");
+    noteBadge = Resources::getCachedImage ("badge_note.png");
+    ccBadge = Resources::getCachedImage ("badge_cc.png");
+    loopIcon = Resources::getCachedImage ("mode_loop.png");
+    firstHalfIcon = Resources::getCachedImage ("mode_first_half.png");
+    secondHalfIcon = Resources::getCachedImage ("mode_second_half.png");
 
     selectHelperButton = MidiCellParts::makeInvisibleButton ("select helper button");
     addAndMakeVisible (selectHelperButton.get());
@@ -68,9 +69,9 @@ OutputMappingMidiCellComponent::OutputMappingMidiCellComponent()
     for (auto* button : { selectHelperButton.get(), channelButton.get(), numberButton.get() })
         button->addListener (this);
 
-    reorderIcon = MidiCellParts::loadPicture ("reorder.png");
-    channelArrows = MidiCellParts::loadPicture ("midi_arrows.png");
-    numberArrows = MidiCellParts::loadPicture ("midi_arrows.png");
+    reorderIcon = Resources::getCachedImage ("reorder.png");
+    channelArrows = Resources::getCachedImage ("midi_arrows.png");
+    numberArrows = Resources::getCachedImage ("midi_arrows.png");
 
     MidiCallbackRegistry::add (this);
 

@@ -37,6 +37,16 @@ juce::Image getImage (const juce::String& fileName)
     return {};
 }
 
+juce::Image getCachedImage (const juce::String& fileName)
+{
+    int size = 0;
+
+    if (auto* data = getData (fileName, size))
+        return juce::ImageCache::getFromMemory (data, size);
+
+    return {};
+}
+
 juce::StringArray getFileNames()
 {
     juce::StringArray names;

@@ -18,6 +18,9 @@ namespace Resources
     /** The embedded picture decoded, or a null image. */
     juce::Image getImage (const juce::String& fileName);
 
+    /** The embedded picture through JUCE's image cache (decoded once, then shared), or a null image. */
+    juce::Image getCachedImage (const juce::String& fileName);
+
     /** The original file names of every embedded file, in the order they were compiled in. */
     juce::StringArray getFileNames();
 }
