@@ -209,16 +209,7 @@ void InputMidiCellComponent::buttonClicked (juce::Button* button)
         if (safeThis == nullptr)
             return;
 
-        if (result > 999)
-        {
-            mapping->setType (row, 0);
-            mapping->setParameter (row, result / 1000);
-        }
-        else if (result >= 1)
-        {
-            mapping->setType (row, 1);
-            mapping->setParameter (row, result);
-        }
+        MidiCellParts::applyNoteOrCcChoice (*mapping, row, result);
 
         updateNumberLabel();
         repaint();

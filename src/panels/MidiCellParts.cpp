@@ -2,6 +2,8 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include "model/Mapping.h"
+
 
 juce::PopupMenu MidiCellParts::makeChannelMenu()
 {
@@ -27,6 +29,20 @@ juce::PopupMenu MidiCellParts::makeNoteOrCcMenu()
     menu.addSubMenu ("Note", notes);
     menu.addSubMenu ("CC", controllers);
     return menu;
+}
+
+void MidiCellParts::applyNoteOrCcChoice (Mapping& mapping, int row, int menuResult)
+{
+    if (menuResult > 999)
+    {
+        mapping.setType (row, 0);
+        mapping.setParameter (row, menuResult / 1000);
+    }
+    else if (menuResult >= 1)
+    {
+        mapping.setType (row, 1);
+        mapping.setParameter (row, menuResult);
+    }
 }
 
 std::unique_ptr<juce::ImageButton> MidiCellParts::makeInvisibleButton (const juce::String& name)

@@ -291,16 +291,7 @@ void OutputMappingMidiCellComponent::buttonClicked (juce::Button* button)
         return;
     }
 
-    if (result > 999)
-    {
-        mapping->setType (row, 0);
-        mapping->setParameter (row, result / 1000);
-    }
-    else if (result >= 1)
-    {
-        mapping->setType (row, 1);
-        mapping->setParameter (row, result);
-    }
+    MidiCellParts::applyNoteOrCcChoice (*mapping, row, result);
 
     numberLabel->setText (juce::String (mapping->getParameter (row)), juce::dontSendNotification);
     repaint();
