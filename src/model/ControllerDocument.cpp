@@ -106,9 +106,10 @@ namespace
         return {};
     }
 
-    /** Reads at most maxFileSize bytes, whatever size the file reports; false with a reason
-        when it cannot be read or holds more. */
-    bool readBounded (const juce::File& file, juce::MemoryBlock& bytes, juce::String& reason)
+    /** Reads at most limit bytes, whatever size the file reports; false with a reason when it
+        cannot be read or holds more. */
+    bool readBounded (const juce::File& file, juce::MemoryBlock& bytes, juce::String& reason,
+                      juce::int64 limit = maxFileSize)
     {
         juce::FileInputStream in (file);
 
@@ -118,9 +119,9 @@ namespace
             return false;
         }
 
-        in.readIntoMemoryBlock (bytes, (ssize_t) maxFileSize + 1);
+        in.readIntoMemoryBlock (bytes, (ssize_t) limit + 1);
 
-        if ((juce::int64) bytes.getSize() > maxFileSize)
+        if ((juce::int64) bytes.getSize() > limit)
         {
             bytes.reset();
             reason = tooLargeError;
@@ -740,6 +741,17 @@ juce::Image ControllerDocument::getIcon() const
         return {};
 
     return decodePicture (block);
+}
+
+juce::Image ControllerDocument::loadPicture (const juce::File& file)
+{
+    juce::MemoryBlock bytes;
+    juce::String reason;
+
+    if (findReasonNotToRead (file).isNotEmpty() || ! readBounded (file, bytes, reason, maxPictureFileSize))
+        return {};
+
+    return decodePicture (bytes);
 }
 
 juce::Image ControllerDocument::decodePicture (const juce::MemoryBlock& bytes)

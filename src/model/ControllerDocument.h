@@ -120,6 +120,15 @@ public:
     */
     static juce::Image decodePicture (const juce::MemoryBlock& bytes);
 
+    /**
+        The picture in a file, decoded as decodePicture does; a null image when the file is not a
+        regular file, holds more than maxPictureFileSize bytes, or is no picture of modest size.
+    */
+    static juce::Image loadPicture (const juce::File& file);
+
+    /** A picture file is read up to this size. */
+    static constexpr juce::int64 maxPictureFileSize = 64 * 1024 * 1024;
+
 private:
     std::unique_ptr<juce::XmlElement> parseText (const juce::String& text);
     static bool isControllerTree (const juce::ValueTree& candidate);

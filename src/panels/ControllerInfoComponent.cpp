@@ -34,9 +34,6 @@ namespace
         editor->setText ({}, true);
         return editor;
     }
-
-    /** A chosen picture file is read up to this size; a larger one shows nothing. */
-    constexpr juce::int64 maxPictureFileSize = 64 * 1024 * 1024;
 }
 
 //==============================================================================
@@ -197,7 +194,7 @@ void ControllerInfoComponent::buttonClicked (juce::Button* button)
         return;
 
     if (chosen)
-        icon = loadPicture (chooser.getResult());
+        icon = ControllerDocument::loadPicture (chooser.getResult());
 
     repaint();
 }
@@ -224,19 +221,3 @@ void ControllerInfoComponent::comboBoxChanged (juce::ComboBox* combo)
     document->setMacDevice (name);
 }
 
-//==============================================================================
-juce::Image ControllerInfoComponent::loadPicture (const juce::File& file)
-{
-    juce::FileInputStream stream (file);
-
-    if (! stream.openedOk())
-        return {};
-
-    juce::MemoryBlock bytes;
-    stream.readIntoMemoryBlock (bytes, maxPictureFileSize + 1);
-
-    if ((juce::int64) bytes.getSize() > maxPictureFileSize)
-        return {};
-
-    return ControllerDocument::decodePicture (bytes);
-}

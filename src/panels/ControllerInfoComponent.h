@@ -44,9 +44,6 @@ public:
     void comboBoxChanged (juce::ComboBox* combo) override;
 
 private:
-    /** The picture of a PNG file; a null image when it cannot be read as a PNG of modest size. */
-    static juce::Image loadPicture (const juce::File& file);
-
     ControllerDocument* document = nullptr;
     juce::Image icon;
     juce::StringArray midiDeviceNames;

@@ -4,7 +4,6 @@
 
 #include "model/Mapping.h"
 
-
 juce::PopupMenu MidiCellParts::makeChannelMenu()
 {
     juce::PopupMenu menu;
