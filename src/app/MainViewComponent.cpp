@@ -66,68 +66,59 @@ namespace
     }
 }
 
-int MappingSorter::compareElements (juce::ValueTree* a, juce::ValueTree* b) const
+namespace
 {
-    if (columnId == 2)
+    /** A row's sort key: a number for "IO" (2) and "Modifier" (6), else a text. */
+    struct SortKey
     {
-        const bool aIsInput = Mapping::getKind (*a) != 0;
-        const bool bIsInput = Mapping::getKind (*b) != 0;
-        return compareKeys (aIsInput ? 0 : 1, bIsInput ? 0 : 1) * direction;
+        int number = 0;
+        juce::String text;
+    };
+
+    SortKey findSortKey (const juce::ValueTree& row, int columnId)
+    {
+        if (columnId == 2)
+            return { Mapping::getKind (row) != 0 ? 0 : 1, {} };
+
+        const auto view = makeSortView (row);
+
+        if (columnId == 6)
+            return { view->getModifier(), {} };
+
+        return { 0, getTextKey (*view, columnId) };
     }
 
-    const auto viewA = makeSortView (*a);
-    const auto viewB = makeSortView (*b);
+    int compareSortKeys (const SortKey& a, const SortKey& b, int columnId)
+    {
+        return columnId == 2 || columnId == 6 ? compareKeys (a.number, b.number) : compareKeys (a.text, b.text);
+    }
+}
 
-    if (columnId == 6)
-        return compareKeys (viewA->getModifier(), viewB->getModifier()) * direction;
-
-    return compareKeys (getTextKey (*viewA, columnId), getTextKey (*viewB, columnId)) * direction;
+int MappingSorter::compareElements (juce::ValueTree* a, juce::ValueTree* b) const
+{
+    return compareSortKeys (findSortKey (*a, columnId), findSortKey (*b, columnId), columnId) * direction;
 }
 
 void MappingSorter::sort (juce::OwnedArray<juce::ValueTree, juce::CriticalSection>& rows) const
 {
-    // Each row's key as compareElements finds it: a number for "IO" and "Modifier", else a text.
-    struct KeyedRow
-    {
-        juce::ValueTree* row;
-        int number;
-        juce::String text;
-    };
-
     const juce::ScopedLock sl (rows.getLock());
-    std::vector<KeyedRow> keyed;
+    std::vector<std::pair<juce::ValueTree*, SortKey>> keyed;
     keyed.reserve ((size_t) rows.size());
 
     for (auto* row : rows)
-    {
-        if (columnId == 2)
-        {
-            keyed.push_back ({ row, Mapping::getKind (*row) != 0 ? 0 : 1, {} });
-            continue;
-        }
-
-        const auto view = makeSortView (*row);
-
-        if (columnId == 6)
-            keyed.push_back ({ row, view->getModifier(), {} });
-        else
-            keyed.push_back ({ row, 0, getTextKey (*view, columnId) });
-    }
-
-    const bool byNumber = columnId == 2 || columnId == 6;
+        keyed.emplace_back (row, findSortKey (*row, columnId));
 
     // std::sort, as juce::OwnedArray::sort uses: the same algorithm, given the same answer for
     // every pair, leaves the rows in the same order.
-    std::sort (keyed.begin(), keyed.end(), [&] (const KeyedRow& a, const KeyedRow& b)
+    std::sort (keyed.begin(), keyed.end(), [this] (const auto& a, const auto& b)
     {
-        const int order = byNumber ? compareKeys (a.number, b.number) : compareKeys (a.text, b.text);
-        return order * direction < 0;
+        return compareSortKeys (a.second, b.second, columnId) * direction < 0;
     });
 
     auto** slots = rows.getRawDataPointer();
 
     for (size_t i = 0; i < keyed.size(); ++i)
-        slots[i] = keyed[i].row;
+        slots[i] = keyed[i].first;
 }
 
 //==============================================================================
