@@ -4,9 +4,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "app/BugReporterComponent.h"
 #include "app/EditorViewComponent.h"
 #include "app/MainViewComponent.h"
-#include "app/BugReporterComponent.h"
 #include "app/WirelaceApplication.h"
 #include "model/ControlCatalogue.h"
 #include "model/ControllerDocument.h"
@@ -18,38 +18,18 @@ struct MainViewInspector
     explicit MainViewInspector (MainViewComponent& v) : view (v) {}
 
     ControllerDocument& document() const { return *view.document; }
-    juce::OwnedArray<juce::ValueTree, juce::CriticalSection>& rows() const { return view.rows; }
     int numRows() const { return view.numRows; }
-    int ioFilter() const { return view.ioFilter; }
     juce::String groupFilter() const { return view.groupFilter; }
-    int sortColumnId() const { return view.sortColumnId; }
-    bool sortForwards() const { return view.sortForwards; }
     juce::TableListBox& table() const { return *view.table; }
     juce::ComboBox& groupFilterCombo() const { return *view.groupFilterCombo; }
     juce::ComboBox& ioFilterCombo() const { return *view.ioFilterCombo; }
-    juce::ImageButton& addInputButton() const { return *view.addInputButton; }
-    juce::ImageButton& addOutputButton() const { return *view.addOutputButton; }
-    juce::ImageButton& editControllerInfoButton() const { return *view.editControllerInfoButton; }
-    juce::ImageButton& shareButton() const { return *view.shareButton; }
-    juce::ImageButton& cloudButton() const { return *view.cloudButton; }
-    juce::TextButton& bugReportButton() const { return *view.bugReportButton; }
     juce::Component* rightPanel() const { return view.rightPanel.get(); }
     BugReporterComponent& bugReporter() const { return *view.bugReporter; }
     EditorViewComponent& editorView() const { return *view.editorView; }
-    const juce::Image& logo() const { return view.logo; }
-    const juce::Image& inputIcon() const { return view.inputIcon; }
-    const juce::Image& outputIcon() const { return view.outputIcon; }
     juce::RecentlyOpenedFilesList& recentFiles() const { return view.recentFiles; }
-    juce::PropertiesFile* settings() const { return view.settings; }
-    WirelaceApplication::MainWindow* mainWindow() const { return view.mainWindow; }
 
     /** The element of a table row (an invalid tree outside the rows). */
-    juce::ValueTree row (int index) const
-    {
-        const juce::ScopedLock lock (view.rows.getLock());
-        auto* tree = view.rows[index];
-        return tree != nullptr ? *tree : juce::ValueTree();
-    }
+    juce::ValueTree row (int index) const { return juce::isPositiveAndBelow (index, view.rows.size()) ? *view.rows[index] : juce::ValueTree(); }
 
     /** The table index of the row holding exactly this element, or -1. */
     int indexOf (const juce::ValueTree& element) const
@@ -63,43 +43,32 @@ struct MainViewInspector
     MainViewComponent& view;
 };
 
-/** Builds "mapping" elements and small documents for the main view's tests. */
+/** Builds "mapping" elements for the main view's tests ("midi" channel and parameter as hexadecimal text). */
 namespace MainViewTestData
 {
-    /** A "midi" element: its type, parameter and channel (both as hexadecimal text). */
     inline juce::ValueTree makeMidi (const juce::String& type, int channel, int parameter)
     {
-        return juce::ValueTree ("midi", { { "type", type },
-                                          { "parameter", "0x" + juce::String::toHexString (parameter) },
-                                          { "channel", "0x" + juce::String::toHexString (channel) } });
+        return juce::ValueTree ("midi", { { "type", type }, { "parameter", "0x" + juce::String::toHexString (parameter) }, { "channel", "0x" + juce::String::toHexString (channel) } });
     }
 
-    /** An input mapping: one event, the control alias, and optionally a preset name and a
-        modifier (the event's "modifiers" text, whose last character is the number). */
-    inline juce::ValueTree makeInput (const juce::String& alias, int channel = 1, int parameter = 1,
-                                      const juce::String& type = "CC", const juce::String& preset = {},
-                                      const juce::String& modifiers = {})
+    /** An input mapping: one event (its "modifiers" text ends in the modifier's number), the control's alias and a preset. */
+    inline juce::ValueTree makeInput (const juce::String& alias, int channel = 1, int parameter = 1, const juce::String& type = "CC", const juce::String& preset = {}, const juce::String& modifiers = {})
     {
         auto midi = makeMidi (type, channel, parameter);
         if (modifiers.isNotEmpty())
             midi.setProperty ("modifiers", modifiers, nullptr);
-
-        juce::ValueTree mapping ("mapping", {}, { juce::ValueTree ("events", {}, { midi }),
-                                                  juce::ValueTree ("controls", {}, { juce::ValueTree ("control", { { "alias", alias } }) }) });
+        juce::ValueTree mapping ("mapping", {}, { juce::ValueTree ("events", {}, { midi }), juce::ValueTree ("controls", {}, { juce::ValueTree ("control", { { "alias", alias } }) }) });
         if (preset.isNotEmpty())
             mapping.appendChild (juce::ValueTree ("preset", { { "name", preset } }, { juce::ValueTree ("parameters") }), nullptr);
         return mapping;
     }
 
-    /** An output mapping: the control with its value (and modifier list), then messages. */
-    inline juce::ValueTree makeOutput (const juce::String& alias, const juce::String& controlValue = "true",
-                                       const juce::String& modifiers = {}, int channel = 1, int parameter = 1,
-                                       const juce::String& value = "0x7f", const juce::String& type = "CC")
+    /** An output mapping: the control with its value (and modifier list), then one message. */
+    inline juce::ValueTree makeOutput (const juce::String& alias, const juce::String& controlValue = "true", const juce::String& modifiers = {}, int channel = 1, int parameter = 1, const juce::String& value = "0x7f", const juce::String& type = "CC")
     {
         juce::ValueTree control ("control", { { "alias", alias }, { "value", controlValue } });
         if (modifiers.isNotEmpty())
             control.setProperty ("modifiers", modifiers, nullptr);
-
         auto midi = makeMidi (type, channel, parameter);
         if (value.isNotEmpty())
             midi.setProperty ("value", value, nullptr);
