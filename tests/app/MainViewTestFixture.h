@@ -46,10 +46,7 @@ struct MainViewInspector
 /** Builds "mapping" elements for the main view's tests ("midi" channel and parameter as hexadecimal text). */
 namespace MainViewTestData
 {
-    inline juce::ValueTree makeMidi (const juce::String& type, int channel, int parameter)
-    {
-        return juce::ValueTree ("midi", { { "type", type }, { "parameter", "0x" + juce::String::toHexString (parameter) }, { "channel", "0x" + juce::String::toHexString (channel) } });
-    }
+    inline juce::ValueTree makeMidi (const juce::String& type, int channel, int parameter) { return juce::ValueTree ("midi", { { "type", type }, { "parameter", "0x" + juce::String::toHexString (parameter) }, { "channel", "0x" + juce::String::toHexString (channel) } }); }
 
     /** An input mapping: one event (its "modifiers" text ends in the modifier's number), the control's alias and a preset. */
     inline juce::ValueTree makeInput (const juce::String& alias, int channel = 1, int parameter = 1, const juce::String& type = "CC", const juce::String& preset = {}, const juce::String& modifiers = {})
@@ -63,7 +60,6 @@ namespace MainViewTestData
         return mapping;
     }
 
-    /** An output mapping: the control with its value (and modifier list), then one message. */
     inline juce::ValueTree makeOutput (const juce::String& alias, const juce::String& controlValue = "true", const juce::String& modifiers = {}, int channel = 1, int parameter = 1, const juce::String& value = "0x7f", const juce::String& type = "CC")
     {
         juce::ValueTree control ("control", { { "alias", alias }, { "value", controlValue } });
@@ -77,8 +73,6 @@ namespace MainViewTestData
 
     inline juce::ValueTree inputList (ControllerDocument& d) { return d.getMappings().getChildWithName ("input-mappings"); }
     inline juce::ValueTree outputList (ControllerDocument& d) { return d.getMappings().getChildWithName ("output-mappings"); }
-
-    /** Appends an element to the document's input or output list and returns it. */
     inline juce::ValueTree addInput (ControllerDocument& d, const juce::ValueTree& m) { inputList (d).appendChild (m, nullptr); return m; }
     inline juce::ValueTree addOutput (ControllerDocument& d, const juce::ValueTree& m) { outputList (d).appendChild (m, nullptr); return m; }
 }
@@ -98,28 +92,15 @@ public:
         if (appProperties.getStorageParameters().applicationName.isEmpty())
         {
             static TestHelpers::TemporaryFolder settingsFolder;
-            juce::PropertiesFile::Options options;
-            options.applicationName = "Wirelace";
-            options.filenameSuffix = "settings";
+            auto options = WirelaceApplication::createSettingsOptions ("Wirelace");
             options.folderName = settingsFolder.getFolder().getFullPathName();
-            options.osxLibrarySubFolder = "Application Support";
-            options.ignoreCaseOfKeyNames = true;
             appProperties.setStorageParameters (options);
         }
     }
 
 protected:
-    void SetUp() override
-    {
-        view = std::make_unique<MainViewComponent>();
-        view->setSize (1100, 700);
-    }
-
-    void TearDown() override
-    {
-        view.reset();
-        TestHelpers::pumpMessages (10);
-    }
+    void SetUp() override { view = std::make_unique<MainViewComponent>(); view->setSize (1100, 700); }
+    void TearDown() override { view.reset(); TestHelpers::pumpMessages (10); }
 
     MainViewInspector inspect() const { return MainViewInspector (*view); }
     ControllerDocument& document() const { return inspect().document(); }
