@@ -15,8 +15,6 @@ TEST (MappingNumberText, HexIsWrittenLowerCaseAndReadWhereverTheTextHoldsTheMark
     for (auto [text, number] : { std::pair<const char*, int> { "0x7F", 127 }, { "a 0x1", 0xa01 }, { "0X10", 0 }, { "0x100000010", 16 }, { "  -5x", -5 }, { "", 0 },
                                  { "%", 0 }, { "12abc", 12 }, { "+5", 0 }, { "2147483648", maxInt }, { "-99999999999", minInt } })
         EXPECT_EQ (Mapping::parseNumber (juce::String (text)), number) << text;
-
-    EXPECT_EQ (Mapping::parseNumber (500), 500);
 }
 
 TEST (MappingKind, ParentListDecidesTheKindOfAMappingElement)

@@ -40,7 +40,6 @@ namespace
 TEST (OutputMappingEdits, SettersClampMovesKeepTheMarkerAndModesRewriteTheChildren)
 {
     OutputMapping m (makeOutput (3));
-    auto control = m.getValueTree().getChild (0);
 
     const std::pair<std::function<void()>, const char*> steps[] = {
         { [&] { m.setParameter (0, 200); m.setChannel (1, 0); m.setParameter (2, -3); }, "default: <control a true/><midi CC 0x7f 1 127/><midi CC 2 0x1 127/><midi CC 0x0 1 127/>" },
@@ -52,16 +51,14 @@ TEST (OutputMappingEdits, SettersClampMovesKeepTheMarkerAndModesRewriteTheChildr
         { [&] { m.setDuration (0, 120); m.setLooped (true); m.setDuration (0, -7); m.setLooped (true); m.addMidi (0, 4, 1, 0); }, "loop: <control a false/><midi true/><midi Note 0xc8 0x11 0xc -7/><midi Note 0x1 0x1 0x0 500/><midi CC 0x0 1 % 500/><midi CC 4 1 0/>" },
         { [&] { m.moveMidi (0, 2); }, "loop: <control a false/><midi true/><midi Note 0x1 0x1 0x0 500/><midi CC 0x0 1 % 500/><midi Note 0xc8 0x11 0xc -7/><midi CC 4 1 0/>" },
         { [&] { m.moveMidi (2, 0); m.moveMidi (4, 0); m.moveMidi (-1, 0); m.moveMidi (0, -1); m.moveMidi (1, 10); }, "loop: <control a false/><midi true/><midi Note 0xc8 0x11 0xc -7/><midi CC 0x0 1 % 500/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0 500/>" },
-        { [&] { m.setMap (true); m.setSimpleMap (false); m.setLooped (false); }, "map: <control a false/><midi true/><midi Note 0xc8 0x11 0xc/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
-        { [&] { m.setSimpleMap (true); m.setFillingMap (true); m.removeMidi (4); m.removeMidi (-1); m.removeMidi (0); }, "fillingMap: <control a false/><midi true/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
-        // Through every switch from one mode to another: one marker at a time, and durations only in loop.
-        { [&] { switchModes (m, { 1, 2, 3, 4, 1, 3, 2, 4, 3, 1, 4, 2, 1 }); }, "loop: <control a false/><midi true/><midi CC 0x0 1 % 500/><midi CC 4 1 0 500/><midi Note 0x1 0x1 0x0 500/>" },
+        { [&] { m.setFillingMap (true); m.removeMidi (4); m.removeMidi (-1); m.removeMidi (0); }, "fillingMap: <control a false/><midi true/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
+        // Each mode switched on, and off again; other modes' setters with false change nothing.
         { [&] { switchModes (m, { -1, 2, -3, -2, 3, -4, -3, 4, -1, -4, 1, -2, -1 }); }, "default: <control a false/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
         // Modifiers are rewritten in ascending order, without repetitions or tokens that name none.
         { [&] { m.setModifier (3, true); m.setModifier (1, true); m.setModifier (0, true); m.setModifier (10, true); }, "default: <control a false ML1,ML3/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
         { [&] { m.setModifier (1, false); m.setModifier (3, false); }, "default: <control a false/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
-        { [&] { control.setProperty ("modifiers", "ML3,ML1,ML3", nullptr); m.setModifier (2, true); }, "default: <control a false ML1,ML2,ML3/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
-        { [&] { control.setProperty ("modifiers", "ML0,ML,xx9,ML5", nullptr); m.setModifier (6, false); }, "default: <control a false ML5,ML9/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
+        { [&] { m.getValueTree().getChild (0).setProperty ("modifiers", "ML3,ML1,ML3", nullptr); m.setModifier (2, true); }, "default: <control a false ML1,ML2,ML3/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
+        { [&] { m.getValueTree().getChild (0).setProperty ("modifiers", "ML0,ML,xx9,ML5", nullptr); m.setModifier (6, false); }, "default: <control a false ML5,ML9/><midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>" },
     };
 
     for (auto& [edit, expected] : steps)
@@ -71,6 +68,13 @@ TEST (OutputMappingEdits, SettersClampMovesKeepTheMarkerAndModesRewriteTheChildr
     }
 
     EXPECT_TRUE (m.hasModifier (5) && m.hasModifier (9) && ! m.hasModifier (6) && ! m.hasModifier (0) && ! m.hasModifier (10));
+
+    // Through every switch from one mode to another: one marker at a time, and durations only in loop.
+    for (int mode : { 3, 1, 2, 4, 3, 4, 1, 3, 2, 1, 4, 2, 3 })
+    {
+        switchModes (m, { mode });
+        EXPECT_EQ (dump (m), modes[mode] + ": <control a false ML5,ML9/><midi true/>" + (mode == 1 ? "<midi CC 0x0 1 % 500/><midi CC 4 1 0 500/><midi Note 0x1 0x1 0x0 500/>" : "<midi CC 0x0 1 %/><midi CC 4 1 0/><midi Note 0x1 0x1 0x0/>"));
+    }
 }
 
 TEST (OutputMappingMessages, NewAddedSentAndDescribedMessages)
