@@ -80,8 +80,9 @@ TEST_F (Catalogue, LookupsGiveTheSameAnswersFromTheCachesAndStoreWhatTheyFound)
     // The answers are read from the sets themselves: an entry written into one is found, one removed is searched again.
     caches[2]->removeValue (shift);
     caches[2]->setValue (onOff, "changed");
-    check (catalogue, { { "title", onOff, 0, "changed" }, { "title", shift, 0, "Modifiers  Shift Logic 1" } });
-    EXPECT_EQ (caches[2]->getAllProperties().getAllKeys(), juce::StringArray (onOff, "mod(shiftlogic1)", shift));
+    caches[2]->setValue (cuePlay, "written");
+    check (catalogue, { { "title", onOff, 0, "changed" }, { "title", cuePlay, 0, "written" }, { "title", shift, 0, "Modifiers  Shift Logic 1" } });
+    EXPECT_EQ (caches[2]->getAllProperties().getAllKeys(), juce::StringArray (onOff, "mod(shiftlogic1)", cuePlay, shift));
 
     // A ranges document shaped to reach the rules the embedded one does not use: a key without a value stands
     // for -1, one without a name is named by its value; the first element of a name gives the bounds (stored
