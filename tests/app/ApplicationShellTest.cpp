@@ -32,17 +32,8 @@ TEST (ApplicationLog, LivesWithTheSettingsUnderAnAbsoluteXdgConfigHomeOrElseDotC
 
 TEST (ApplicationShell, InitialiseLogsAndMakesTheServicesAndWindowWhoseCloseButtonQuitsAndShutdownTakesThemDown)
 {
-    struct PassingUnitTest : public juce::UnitTest
-    {
-        PassingUnitTest() : juce::UnitTest ("Passing example") {}
-        void runTest() override { beginTest ("first"), expect (true); }
-    } registered;
-
-    struct QuitCountingApplication : public WirelaceApplication
-    {
-        void systemRequestedQuit() override { ++quits; }
-        int quits = 0;
-    } app;
+    struct PassingUnitTest : juce::UnitTest { PassingUnitTest() : juce::UnitTest ("Passing example") {} void runTest() override { beginTest ("first"), expect (true); } } registered;
+    struct QuitCountingApplication : WirelaceApplication { void systemRequestedQuit() override { ++quits; } int quits = 0; } app;
 
     auto& desktop = juce::Desktop::getInstance();
     const auto windowsBefore = desktop.getNumComponents();
@@ -50,8 +41,7 @@ TEST (ApplicationShell, InitialiseLogsAndMakesTheServicesAndWindowWhoseCloseButt
     setenv ("XDG_CONFIG_HOME", config.folder.getFullPathName().toRawUTF8(), 1);
     app.initialise ("--ignored");
     unsetenv ("XDG_CONFIG_HOME");
-    ASSERT_TRUE (deviceManager != nullptr && commandManager != nullptr && controlCatalogue != nullptr);
-    EXPECT_NE (dynamic_cast<MacOsXLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    ASSERT_TRUE (deviceManager != nullptr && commandManager != nullptr && controlCatalogue != nullptr && dynamic_cast<MacOsXLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()) != nullptr);
     appProperties.getUserSettings()->setValue ("someKey", 1);
     EXPECT_EQ (appProperties.getUserSettings()->getIntValue ("SOMEKEY"), 1);
 
@@ -73,11 +63,9 @@ TEST (ApplicationShell, InitialiseLogsAndMakesTheServicesAndWindowWhoseCloseButt
 
     // The close button and the quit command ask to quit (the end-to-end run shows the asking quits at once).
     window->closeButtonPressed();
-    EXPECT_TRUE (commandManager->invokeDirectly (juce::StandardApplicationCommandIDs::quit, false));
-    EXPECT_EQ (app.quits, 2);
+    EXPECT_TRUE (commandManager->invokeDirectly (juce::StandardApplicationCommandIDs::quit, false) && app.quits == 2) << app.quits;
 
     app.shutdown();
-    EXPECT_TRUE (juce::Logger::getCurrentLogger() == nullptr && deviceManager == nullptr && commandManager == nullptr && controlCatalogue == nullptr);
-    EXPECT_EQ (desktop.getNumComponents(), windowsBefore);
-    EXPECT_EQ (dynamic_cast<MacOsXLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    EXPECT_TRUE (juce::Logger::getCurrentLogger() == nullptr && deviceManager == nullptr && commandManager == nullptr && controlCatalogue == nullptr
+                 && desktop.getNumComponents() == windowsBefore && dynamic_cast<MacOsXLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()) == nullptr);
 }

@@ -2,16 +2,11 @@
 
 #include "support/TestHelpers.h"
 
-/** Pixel probes for the drawing tests: a table of points and the colours expected there. */
+/** Pixel probes for the drawing tests: a table of points with the colours expected there, and colour counts. */
 namespace TestHelpers
 {
-    struct Probe
-    {
-        int x, y;
-        juce::uint32 argb;
-    };
+    struct Probe { int x, y; juce::uint32 argb; };
 
-    /** Expects every probed pixel of the image to be near its colour. */
     inline void expectPixels (const juce::Image& image, std::initializer_list<Probe> probes, int tolerance = 2)
     {
         for (const auto& p : probes)

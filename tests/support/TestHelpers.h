@@ -8,10 +8,9 @@
 /** Helpers shared by the tests: the message loop, pictures, modal components and temporary folders. */
 namespace TestHelpers
 {
-    /** Runs the message loop for the given time, so that asynchronous JUCE notifications arrive. */
+    /** Runs the message loop for the given time, or until the condition holds (giving its last value), so that asynchronous JUCE notifications arrive. */
     inline void pumpMessages (int milliseconds = 50) { juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds); }
 
-    /** Runs the message loop until the condition holds or the time is up; gives the condition's last value. */
     inline bool pumpUntil (const std::function<bool()>& condition, int timeoutMilliseconds = 5000)
     {
         for (const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds; ! condition(); pumpMessages (10))
@@ -21,7 +20,6 @@ namespace TestHelpers
         return true;
     }
 
-    /** The component as it paints itself, in an ARGB image of its own size. */
     inline juce::Image renderComponent (juce::Component& component)
     {
         if (component.getBounds().isEmpty())
@@ -33,16 +31,13 @@ namespace TestHelpers
         return image;
     }
 
-    /** Writes the image as build/snapshots/<name>.png and gives that file. */
+    /** Writes the image, or the component as it paints itself (also as an ARGB image for probes), as build/snapshots/<name>.png. */
     inline juce::File writeSnapshot (const juce::Image& image, const juce::String& name)
     {
         const auto file = juce::File (WIRELACE_BINARY_DIR "/snapshots").getChildFile (juce::File::createLegalFileName (name) + ".png");
-        file.getParentDirectory().createDirectory();
-        file.deleteFile();
-        juce::FileOutputStream stream (file);
 
-        if (image.isValid() && stream.openedOk())
-            juce::PNGImageFormat().writeImageToStream (image, stream);
+        if (file.deleteFile() && image.isValid() && file.create().wasOk())
+            juce::PNGImageFormat().writeImageToStream (image, *file.createOutputStream());
 
         return file;
     }
@@ -64,28 +59,22 @@ namespace TestHelpers
         return tree;
     }
 
-    /**
-        Ends the next modal component that shows (an alert window, a popup menu, a file chooser) the
-        way a person's click would: a timer on the message thread waits for it, writes its snapshot
-        when a name is given, lets the action look at it (and, say, fill in a file name) and calls
-        exitModalState with the result. Keep the object alive while the modal loop runs.
-    */
-    class ModalEnder : private juce::Timer
+    /** Ends the next modal component that shows (alert, popup menu, file chooser) as a click would: a timer waits for it,
+        writes its snapshot when named, lets the action look at it (say, fill in a file name) and exits its modal state
+        with the result. Keep the object alive while the modal loop runs. */
+    struct ModalEnder : private juce::Timer
     {
-    public:
         using Action = std::function<void (juce::Component& modal)>;
 
         explicit ModalEnder (int resultToGive, Action actionToRun = nullptr, const juce::String& snapshot = {})
             : result (resultToGive), action (std::move (actionToRun)), snapshotName (snapshot) { startTimer (20); }
 
+        /** Whether it ended one; the name of that component (an alert's title); for an alert its title and message, and its buttons. */
         bool hasEnded() const noexcept { return ended; }
-
-        /** The ended component's name (an alert's title), and for an alert its title and message, and its buttons in order. */
         juce::String getEndedComponentName() const { return endedName; }
         juce::StringArray getAlertTexts() const { return alertTexts; }
         juce::StringArray getAlertButtons() const { return alertButtons; }
 
-    private:
         void timerCallback() override
         {
             auto* modal = juce::Component::getCurrentlyModalComponent();
