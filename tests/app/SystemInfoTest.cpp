@@ -6,7 +6,10 @@ TEST (SystemInfo, BlockHoldsTheTwentyFourLabelledLinesInOrderEndedByCrLfAndAnEmp
     using Stats = juce::SystemStats;
     const auto yesNo = [] (bool b) { return juce::String (b ? "yes" : "no"); };
     const auto path = [] (juce::File::SpecialLocationType type) { return juce::File::getSpecialLocation (type).getFullPathName(); };
-    juce::StringArray ips; // every address found, joined by ", "; the MAC addresses the same way
+    juce::StringArray macs, ips; // every address found, joined by ", "
+
+    for (auto& mac : juce::MACAddress::getAllAddresses())
+        macs.add (mac.toString());
 
     for (auto& ip : juce::IPAddress::getAllAddresses())
         ips.add (ip.toString());
@@ -31,7 +34,7 @@ TEST (SystemInfo, BlockHoldsTheTwentyFourLabelledLinesInOrderEndedByCrLfAndAnEmp
                      "CPU has SSE: " + yesNo (Stats::hasSSE()) + "\r\n"
                      "CPU has SSE2: " + yesNo (Stats::hasSSE2()) + "\r\n"
                      "CPU has 3DNOW: " + yesNo (Stats::has3DNow()) + "\r\n"
-                     "Found network card MAC addresses: " + SystemInfo::getMacAddressList() + "\r\n"
+                     "Found network card MAC addresses: " + macs.joinIntoString (", ") + "\r\n"
                      "Found IP addresses: " + ips.joinIntoString (", ") + "\r\n"
                      "Current working directory: " + juce::File::getCurrentWorkingDirectory().getFullPathName() + "\r\n"
                      "Current executable file: " + path (juce::File::currentExecutableFile) + "\r\n"
