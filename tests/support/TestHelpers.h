@@ -1,93 +1,125 @@
 #pragma once
 
-#include <functional>
+#include <gtest/gtest.h>
 
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** Helpers shared by the tests: the message loop, snapshots, modal components and temporary folders. */
+/** Helpers shared by the tests: the message loop, pictures, modal components and temporary folders. */
 namespace TestHelpers
 {
-    /** Runs the message loop for the given time, so that asynchronous JUCE notifications arrive. */
-    void pumpMessages (int milliseconds = 50);
+    /** Runs the message loop for the given time, or until the condition holds (giving its last value), so that asynchronous JUCE notifications arrive. */
+    inline void pumpMessages (int milliseconds = 50) { juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds); }
 
-    /** Runs the message loop until the condition holds or the time is up; returns the condition's last value. */
-    bool pumpUntil (const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
+    inline bool pumpUntil (const std::function<bool()>& condition, int timeoutMilliseconds = 5000)
+    {
+        for (const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds; ! condition(); pumpMessages (10))
+            if (juce::Time::getMillisecondCounter() > end)
+                return condition();
 
-    /** Writes a PNG of the component (as it paints itself) to build/snapshots/<name>.png and returns that file. */
-    juce::File writeSnapshot (juce::Component& component, const juce::String& name);
+        return true;
+    }
 
-    /** Writes an image as build/snapshots/<name>.png and returns that file. */
-    juce::File writeSnapshot (const juce::Image& image, const juce::String& name);
+    inline juce::Image renderComponent (juce::Component& component)
+    {
+        if (component.getBounds().isEmpty())
+            return {};
 
-    /** True when the two colours differ by at most the tolerance in each channel (alpha included). */
-    bool near (juce::Colour actual, juce::Colour expected, int tolerance = 2);
+        juce::Image image (juce::Image::ARGB, component.getWidth(), component.getHeight(), true);
+        juce::Graphics g (image);
+        component.paintEntireComponent (g, true);
+        return image;
+    }
+
+    /** Writes the image, or the component as it paints itself (also as an ARGB image for probes), as build/snapshots/<name>.png. */
+    inline juce::File writeSnapshot (const juce::Image& image, const juce::String& name)
+    {
+        const auto file = juce::File (WIRELACE_BINARY_DIR "/snapshots").getChildFile (juce::File::createLegalFileName (name) + ".png");
+
+        if (file.deleteFile() && image.isValid() && file.create().wasOk())
+            juce::PNGImageFormat().writeImageToStream (image, *file.createOutputStream());
+
+        return file;
+    }
+
+    inline juce::File writeSnapshot (juce::Component& component, const juce::String& name) { return writeSnapshot (renderComponent (component), name); }
+
+    /** True when the two colours differ by at most the tolerance in each channel, alpha included. */
+    inline bool near (juce::Colour actual, juce::Colour expected, int tolerance = 2)
+    {
+        return std::abs (actual.getRed() - expected.getRed()) <= tolerance && std::abs (actual.getGreen() - expected.getGreen()) <= tolerance
+            && std::abs (actual.getBlue() - expected.getBlue()) <= tolerance && std::abs (actual.getAlpha() - expected.getAlpha()) <= tolerance;
+    }
 
     /** The tree of an XML text, with a test failure when the text does not parse. */
-    juce::ValueTree parse (const juce::String& xml);
-
-    /** Renders a component into an ARGB image of its own size, for probing pixels. */
-    juce::Image renderComponent (juce::Component& component);
-
-    /**
-        Ends the next modal component that is shown (an alert window, a popup menu, a file chooser),
-        the way a person's click would: a timer on the message thread waits until a modal component
-        is current, lets the action look at it (and, say, fill in a file name), and then calls
-        exitModalState with the result. Keep the object alive while the modal loop runs.
-    */
-    class ModalEnder : private juce::Timer
+    inline juce::ValueTree parse (const juce::String& xml)
     {
-    public:
+        auto tree = juce::ValueTree::fromXml (xml);
+        EXPECT_TRUE (tree.isValid()) << xml;
+        return tree;
+    }
+
+    /** Ends the next modal component that shows (alert, popup menu, file chooser) as a click would: a timer waits for it,
+        writes its snapshot when named, lets the action look at it (say, fill in a file name) and exits its modal state
+        with the result. Keep the object alive while the modal loop runs. */
+    struct ModalEnder : private juce::Timer
+    {
         using Action = std::function<void (juce::Component& modal)>;
 
-        /** Ends the next modal component with result; the optional action runs on it first. */
-        explicit ModalEnder (int result, Action action = nullptr, const juce::String& snapshotName = {});
-        ~ModalEnder() override;
+        explicit ModalEnder (int resultToGive, Action actionToRun = nullptr, const juce::String& snapshot = {})
+            : result (resultToGive), action (std::move (actionToRun)), snapshotName (snapshot) { startTimer (20); }
 
-        /** True once a modal component has been ended. */
+        /** Whether it ended one; the name of that component (an alert's title); for an alert its title and message, and its buttons. */
         bool hasEnded() const noexcept { return ended; }
-
-        /** The name of the modal component that was ended (its component name or, for an alert, its title). */
         juce::String getEndedComponentName() const { return endedName; }
-
-        /** The texts the ended component showed, when it was an alert window: title, then message. */
         juce::StringArray getAlertTexts() const { return alertTexts; }
-
-        /** The names of the buttons of the ended alert window, in their order. */
         juce::StringArray getAlertButtons() const { return alertButtons; }
 
-    private:
-        void timerCallback() override;
+        void timerCallback() override
+        {
+            auto* modal = juce::Component::getCurrentlyModalComponent();
+
+            if (modal == nullptr || ! modal->isShowing())
+                return;
+
+            stopTimer();
+            endedName = modal->getName();
+
+            if (auto* alert = dynamic_cast<juce::AlertWindow*> (modal))
+            {
+                // The alert keeps its message private; its accessible description is "<title>. <message>".
+                alertTexts = { endedName, alert->getDescription().fromFirstOccurrenceOf (endedName + ". ", false, false) };
+
+                for (auto* child : alert->getChildren())
+                    if (auto* button = dynamic_cast<juce::TextButton*> (child))
+                        alertButtons.add (button->getButtonText());
+            }
+
+            if (snapshotName.isNotEmpty())
+                writeSnapshot (*modal, snapshotName);
+
+            if (action != nullptr)
+                action (*modal);
+
+            ended = true;
+            modal->exitModalState (result);
+        }
 
         int result;
         Action action;
-        juce::String snapshotName;
-        bool ended = false;
-        juce::String endedName;
+        juce::String snapshotName, endedName;
         juce::StringArray alertTexts, alertButtons;
+        bool ended = false;
     };
 
-    /**
-        Runs the tests matching a gtest filter (disabled ones included) in a new process of this
-        test binary, for cases that must not share the process: quitting the application stops
-        the message loop for good, and some cases need another environment (a wrapper command
-        such as { "unshare", "-n" } runs the child inside it). Returns the child's output; its exit
-        code goes to exitCode (-1 when it could not start or did not end within the time).
-    */
-    juce::String runTestsInChildProcess (const juce::String& filter, int& exitCode,
-                                         const juce::StringArray& wrapper = {}, int timeoutMs = 60000);
-
-    /** A new, empty temporary folder that is deleted with this object. */
-    class TemporaryFolder
+    /** A new, empty folder under the temporary folder, named uniquely across processes, deleted with this object. */
+    struct TemporaryFolder
     {
-    public:
-        TemporaryFolder();
-        ~TemporaryFolder();
-
+        TemporaryFolder() { folder.createDirectory(); }
+        ~TemporaryFolder() { folder.deleteRecursively(); }
         const juce::File& getFolder() const noexcept { return folder; }
         juce::File getChildFile (const juce::String& name) const { return folder.getChildFile (name); }
 
-    private:
-        juce::File folder;
+        const juce::File folder { juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("wirelace-test-" + juce::Uuid().toString()) };
     };
 }
