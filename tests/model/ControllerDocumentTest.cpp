@@ -111,8 +111,7 @@ TEST (ControllerDocument, NewDocumentIsTheSkeletonWithAFreshIdAndTheIconShowsOnl
 TEST (ControllerDocument, TakesOnlyAControllerAndARefusalKeepsTheDocumentAndSaysWhy)
 {
     TestHelpers::TemporaryFolder folder;
-    const auto good = testFile().loadFileAsString();
-    const juce::String head ("<main><version/><controller kind=\"midi\">"), tail ("</controller></main>");
+    const juce::String good = testFile().loadFileAsString(), head ("<main><version/><controller kind=\"midi\">"), tail ("</controller></main>");
     auto write = [&] (const char* name, const std::string& bytes, juce::int64 sparseSize = 0)
     {
         auto file = folder.getChildFile (name); // replaceWithData would delete the file for no bytes
@@ -124,12 +123,11 @@ TEST (ControllerDocument, TakesOnlyAControllerAndARefusalKeepsTheDocumentAndSays
     ASSERT_TRUE (loop.createSymbolicLink (folder.getChildFile ("other.mappings"), true) && folder.getChildFile ("other.mappings").createSymbolicLink (loop, true));
     ASSERT_TRUE (folder.getChildFile ("folder.mappings").createDirectory());
 
-    const char* const kept = nullptr;
-    const struct { juce::String text; juce::File file; const char* error; } cases[] = { // error "": taken
+    const struct { juce::String text; juce::File file; const char* error; } cases[] = { // error "": taken, nullptr: kept
         { "<anything><controller kind=\"midi\"/><version major=\"9\"/></anything>", {}, "" },
         { "<?xml version=\"1.0\"?><x><other/><version/><controller kind=\"midi\" extra=\"1\"/></x>", {}, "" },
-        { "<main><version/><controller kind=\"MIDI\"/></main>", {}, kept }, { "<main><version/><controller/></main>", {}, kept },
-        { "<main><controller kind=\"midi\"/></main>", {}, kept }, { "<main><other><version/></other><controller kind=\"midi\"/></main>", {}, kept },
+        { "<main><version/><controller kind=\"MIDI\"/></main>", {}, nullptr }, { "<main><version/><controller/></main>", {}, nullptr },
+        { "<main><controller kind=\"midi\"/></main>", {}, nullptr }, { "<main><other><version/></other><controller kind=\"midi\"/></main>", {}, nullptr },
         { "", {}, "not enough input" }, { "<main><version/>", {}, "unmatched tags" }, { "Not the mappings.", {}, "No XML element" },
         { head + juce::String::repeatedString ("<a>", 100000) + tail, {}, XmlGuard::tooDeepError },
         // Found by fuzzing: an attribute given twice (the views edited the first, the file kept the last),
@@ -152,7 +150,7 @@ TEST (ControllerDocument, TakesOnlyAControllerAndARefusalKeepsTheDocumentAndSays
 
     for (auto& c : cases)
     {
-        const bool isText = c.file == juce::File(), accepted = c.error != kept && *c.error == 0;
+        const bool isText = c.file == juce::File(), accepted = c.error != nullptr && *c.error == 0;
         const auto file = isText ? write ("row.mappings", c.text.toStdString()) : c.file;
 
         for (int operation = 0; operation < (isText ? 3 : 1); ++operation) // read the file, take the text, test the text
@@ -167,7 +165,7 @@ TEST (ControllerDocument, TakesOnlyAControllerAndARefusalKeepsTheDocumentAndSays
             EXPECT_EQ (result, accepted);
 
             const auto error = document.getLastError(); // emptied by taken text, kept, or a new one that says why
-            EXPECT_TRUE (accepted || c.error == kept ? error == (accepted && operation > 0 ? "" : expected[4]) : error != expected[4] && error.contains (c.error)) << error;
+            EXPECT_TRUE (accepted || c.error == nullptr ? error == (accepted && operation > 0 ? "" : expected[4]) : error != expected[4] && error.contains (c.error)) << error;
 
             expected = juce::StringArray (expected[0], operation == 0 ? "" : expected[1], expected[2], expected[3], error);
             if (accepted && operation < 2)
@@ -218,9 +216,8 @@ TEST (ControllerDocument, MappingsGoToTheListTheirChildrenChooseAndOnlyNewOnesMa
     EXPECT_TRUE (document.createOutputMapping ("b", "Logic").isValid() && document.hasChangedSinceSaved());
 }
 
-// Saving over what stands at the path: a link keeps pointing at its file, which gets the new text
-// and keeps its permissions. What may not be replaced, and a write that fails (a full disk),
-// leave the document, the old file and the folder as they were, and the save error says why.
+// Saving over what stands at the path: a link keeps pointing at its file, which gets the new text and keeps its permissions.
+// What may not be replaced, and a failed write (full disk), leave document, old file and folder as they were, saying why.
 TEST (ControllerDocumentFile, SaveWritesThroughLinksKeepsPermissionsAndOtherwiseChangesNothing)
 {
     TestHelpers::TemporaryFolder folder;

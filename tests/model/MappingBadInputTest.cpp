@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <climits>
 
 #include "model/InputMapping.h"
 #include "model/OutputMapping.h"
@@ -9,11 +9,10 @@
 // Mappings come from files that people edit by hand: whatever they hold, the getters read their
 // defaults, the setters write nothing where there is nothing to write to, and nothing crashes.
 
-// Each row: an input and an output mapping, the kinds of their first events and their descriptions
-// as read, and indices at which neither holds an event, where getters give defaults and setters write nothing.
+// Each row: an input and an output mapping, their first events' kinds and their descriptions as read, and
+// indices without an event in either, where getters give defaults and setters write nothing.
 TEST (MappingBadInput, StrangeTreesReadAsDescribedAndIndicesWithoutAnEventWriteNothing)
 {
-    constexpr int maxInt = std::numeric_limits<int>::max(), minInt = std::numeric_limits<int>::min();
     const struct { const char* input; const char* output; const char* read; std::initializer_list<int> indices; } cases[] = {
         { "<mapping><events/><controls/><preset/></mapping>", "<mapping><events/><controls/><preset/></mapping>", "-1 -1 |  | ", { 0 } },
         { "<mapping><events><midi type=\"Fader\" parameter=\"0x5\" channel=\"0x2\"/><midi type=\"cc\" parameter=\"6\"/></events></mapping>",
@@ -21,9 +20,9 @@ TEST (MappingBadInput, StrangeTreesReadAsDescribedAndIndicesWithoutAnEventWriteN
           "-1 -1 | CH 2, Fader, 5 & CH 0, cc, 6 | CH 2, PW 5, 0x1 & CH 1,  1, ", { 2, -1 } },
         { "<mapping><events><midi type=\"Note\" parameter=\"99999999999\" channel=\"zz\"/></events></mapping>",
           "<mapping><midi type=\"Note\" parameter=\"-99999999999\" channel=\"0xffffffffff\" value=\"zz\" duration=\"-\"/></mapping>",
-          "1 1 | CH 0, Note,  (2147483647) | CH -1, Note  (-2147483648), zz", { 1, maxInt, minInt } },
+          "1 1 | CH 0, Note,  (2147483647) | CH -1, Note  (-2147483648), zz", { 1, INT_MAX, INT_MIN } },
         { "<mapping><note-to-self/><events><comment/><midi type=\"CC\" parameter=\"7\" channel=\"1\"/></events><extra/></mapping>",
-          "<mapping><junk/><tail/></mapping>", "-1 -1 |  & CH 1, CC, 7 | ", { 0, 2, maxInt } },
+          "<mapping><junk/><tail/></mapping>", "-1 -1 |  & CH 1, CC, 7 | ", { 0, 2, INT_MAX } },
     };
 
     for (auto& c : cases)
@@ -64,22 +63,20 @@ TEST (MappingBadInput, StrangeTreesReadAsDescribedAndIndicesWithoutAnEventWriteN
     }
 }
 
-// A mode marker without "control" still leads the messages; one after the messages is no mode and
-// no message, and a stranger after them stays last when messages move.
+// A mode marker without "control" still leads the messages; one after them is no mode and no message.
 TEST (MappingBadInput, MisplacedModeMarkersAreHandledByTheirPlaceAmongTheMessages)
 {
     auto noControl = TestHelpers::parse ("<mapping><midi type=\"CC\" parameter=\"1\"/><midi type=\"CC\" parameter=\"2\"/></mapping>");
     OutputMapping first (noControl);
     first.setLooped (true);
-    EXPECT_TRUE (first.isLooped() && first.getNumMidi() == 2 && first.getDuration (1) == 500);
-    EXPECT_EQ (noControl.getChild (0)["loop"].toString(), "true");
+    EXPECT_TRUE (first.isLooped() && first.getNumMidi() == 2 && first.getDuration (1) == 500 && noControl.getChild (0)["loop"].toString() == "true");
 
     auto misplaced = TestHelpers::parse ("<mapping><control alias=\"a\"/><midi type=\"CC\" parameter=\"1\"/><midi type=\"CC\" parameter=\"2\"/>"
                                          "<midi map=\"true\"/><tail/></mapping>");
     OutputMapping second (misplaced);
     EXPECT_TRUE (! second.isMap() && second.getNumMidi() == 2);
     second.setMap (false);
-    second.moveMidi (0, 1);
+    second.moveMidi (0, 1); // a stranger after the messages stays last
     second.setFillingMap (true);
     EXPECT_EQ (misplaced.toXmlString (juce::XmlElement::TextFormat().singleLine().withoutHeader()),
                "<mapping><control alias=\"a\"/><midi fillingMap=\"true\"/><midi type=\"CC\" parameter=\"2\"/>"
