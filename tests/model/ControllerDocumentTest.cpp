@@ -145,7 +145,6 @@ TEST (ControllerDocument, TakesOnlyAControllerAndARefusalKeepsTheDocumentAndSays
     };
 
     juce::WaitableEvent done; // should opening the pipe block, a writer ends the wait and the time bound fails
-
     std::thread rescuer ([&] { if (! done.wait (30000)) close (open (fifo.getFullPathName().toRawUTF8(), O_WRONLY)); });
 
     for (auto& c : cases)
