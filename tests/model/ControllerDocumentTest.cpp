@@ -1,395 +1,285 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "model/ControllerDocument.h"
 #include "model/XmlGuard.h"
 #include "resources/Resources.h"
+#include "support/TestHelpers.h"
 
-// The document in memory: its default tree, taking and refusing XML text, the mapping lists,
-// the properties and the icon. The file side lives in ControllerDocumentFileTest.cpp.
+// The document (its default tree, icon and mapping lists) and its file or XML text: what is taken, refused and written.
 
 namespace
 {
-    const char* const minimalController = "<main><version/><controller kind=\"midi\"/></main>";
+    juce::File testFile() { return juce::File (WIRELACE_SOURCE_DIR).getChildFile ("tests/data/two_mappings.mappings"); }
 
-    /** A tree as one line of XML, without the declaration. */
-    juce::String xmlOf (const juce::ValueTree& tree)
+    juce::String xmlOf (const juce::ValueTree& tree) { return tree.toXmlString (juce::XmlElement::TextFormat().singleLine().withoutHeader()); }
+
+    juce::ValueTree childOf (const ControllerDocument& document, const char* name) { return document.getMappings().getParent().getChildWithName (name); }
+
+    /** Everything the state table speaks of (the tree by its hash, to keep failures readable). */
+    juce::StringArray stateOf (const ControllerDocument& d)
     {
-        return tree.createXml()->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+        return { juce::String (d.toXmlString().hashCode64()), d.getFilePath(), d.getName(), d.hasChangedSinceSaved() ? "changed" : "unchanged", d.getLastError() };
     }
 
-    juce::ValueTree rootOf (const ControllerDocument& document)
+    /** Loads a copy of the test file (in the writer's format: header, CR LF, indents of two, lines wrapped
+        at 60), then gives the document a change, a text to escape and a last error of its own. */
+    void prepare (ControllerDocument& document, const TestHelpers::TemporaryFolder& folder)
     {
-        return document.getMappings().isValid() ? document.getMappings().getParent().getParent()
-                                                : juce::ValueTree::fromXml (document.toXmlString());
+        auto file = folder.getChildFile ("current.mappings");
+        EXPECT_TRUE (testFile().copyFileTo (file) && document.loadFrom (file));
+        EXPECT_EQ (document.toXmlString(), file.loadFileAsString());
+        document.createInputMapping ("deck.b.play");
+        document.setModel (juce::String (juce::CharPointer_UTF8 ("Contr\xc3\xb4leur \xf0\x9f\x8e\x9b \"<&>'\"\t\r\n")));
+        document.loadFromXmlText ("<!DOCTYPE main><main/>");
     }
 
-    juce::ValueTree listOf (const ControllerDocument& document, const char* name)
+    /** The file's type and permission bits (links followed); 0 when there is nothing. */
+    unsigned modeOf (const juce::File& file)
     {
-        return document.getMappings().getChildWithName (name);
+        struct stat info {};
+        return stat (file.getFullPathName().toRawUTF8(), &info) == 0 ? (unsigned) info.st_mode : 0u;
     }
 
-    juce::ValueTree pastedInputMapping (const juce::String& alias, bool withPreset)
-    {
-        return juce::ValueTree::fromXml ("<mapping><events><midi type=\"Note\" parameter=\"0x24\" channel=\"0x2\"/></events>"
-                                         "<controls><control alias=\"" + alias + "\"/></controls>"
-                                         + (withPreset ? "<preset name=\"Toggle\"><parameters/></preset>" : "") + "</mapping>");
-    }
+    int numberOfFilesIn (const TestHelpers::TemporaryFolder& folder) { return folder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories); }
 
-    juce::ValueTree pastedOutputMapping (const juce::String& alias)
-    {
-        return juce::ValueTree::fromXml ("<mapping><control alias=\"" + alias + "\" value=\"%\"/>"
-                                         "<midi type=\"CC\" parameter=\"7\" channel=\"1\"/></mapping>");
-    }
-
-    /** The CRC-32 that PNG chunks carry. */
-    juce::uint32 crc32 (const juce::uint8* data, size_t size)
-    {
-        juce::uint32 crc = 0xffffffff;
-
-        for (size_t i = 0; i < size; ++i)
-            for (int bit = 0, byte = data[i]; bit < 8; ++bit, byte >>= 1)
-                crc = (crc >> 1) ^ (((crc ^ (juce::uint32) byte) & 1) != 0 ? 0xedb88320u : 0u);
-
-        return crc ^ 0xffffffff;
-    }
-
-    juce::MemoryBlock encoded (juce::ImageFileFormat&& format, const juce::Image& image)
+    juce::String encoded (juce::ImageFileFormat&& format, const juce::Image& image)
     {
         juce::MemoryOutputStream stream;
         EXPECT_TRUE (format.writeImageToStream (image, stream));
-        return stream.getMemoryBlock();
-    }
-
-    void setIconData (ControllerDocument& document, const juce::String& data)
-    {
-        document.getMappings().getParent().getChildWithName ("icon").setProperty ("Data", data, nullptr);
+        return stream.getMemoryBlock().toBase64Encoding();
     }
 }
 
-//==============================================================================
-TEST (ControllerDocument, NewDocumentHasTheSkeletonInOrderAndItsOwnId)
+TEST (ControllerDocument, NewDocumentIsTheSkeletonWithAFreshIdAndTheIconShowsOnlyPicturesOfModestSize)
 {
+    TestHelpers::TemporaryFolder folder;
     ControllerDocument document;
-    EXPECT_EQ (document.getName(), "unnamed.mappings");
-    EXPECT_TRUE (document.getFilePath().isEmpty());
-    EXPECT_FALSE (document.hasChangedSinceSaved());
-
-    auto root = rootOf (document);
-    auto controller = root.getChildWithName ("controller");
-    const auto id = controller.getChildWithName ("id")["ID"].toString();
-    EXPECT_EQ (id.length(), 32);
-    EXPECT_TRUE (id.containsOnly ("0123456789abcdef")) << id;
-    EXPECT_TRUE (root.getChild (0)["major"].isInt()); // numbers in a new tree, written as decimal text
-
-    auto skeleton = root.createCopy();
-    skeleton.getChild (1).getChildWithName ("id").setProperty ("ID", "X", nullptr);
-    skeleton.getChild (1).getChildWithName ("icon").setProperty ("Data", "D", nullptr);
-    EXPECT_EQ (xmlOf (skeleton), "<main><version major=\"1\" minor=\"0\"/><controller kind=\"midi\"><id ID=\"X\"/>"
-                                 "<properties Model=\"\" Manufacturer=\"\" Version=\"1.0\" Publisher=\"\"/><icon Data=\"D\"/>"
-                                 "<mappings><input-mappings/><output-mappings/></mappings></controller></main>");
-
+    prepare (document, folder);
+    const auto error = document.getLastError();
     document.newDocument();
-    EXPECT_NE (rootOf (document).getChild (1).getChildWithName ("id")["ID"].toString(), id);
-    EXPECT_NE (rootOf (ControllerDocument()).getChild (1).getChildWithName ("id")["ID"].toString(), id);
-}
+    EXPECT_EQ (stateOf (document), juce::StringArray (stateOf (document)[0], "", "unnamed.mappings", "unchanged", error));
+    EXPECT_FALSE (document.save()); // no file
 
-//==============================================================================
-TEST (ControllerDocument, DefaultIconIsAFreshPngEncodingOfTheEmbedded256Square8BitRgbaPicture)
-{
-    int embeddedSize = 0;
-    auto* embedded = reinterpret_cast<const juce::uint8*> (Resources::getData ("default_icon.png", embeddedSize));
-    ASSERT_GT (embeddedSize, 33);
-    EXPECT_EQ (std::memcmp (embedded + 12, "IHDR\0\0\1\0\0\0\1\0\x08\x06", 14), 0); // 256 x 256, 8 bits, RGBA
+    auto id = childOf (document, "id"), icon = childOf (document, "icon");
+    const auto idText = id["ID"].toString();
+    EXPECT_TRUE (idText.length() == 32 && idText.containsOnly ("0123456789abcdef")) << idText;
+    EXPECT_EQ (icon["Data"].toString(), encoded (juce::PNGImageFormat(), Resources::getImage ("default_icon.png"))); // not its bytes
+    EXPECT_EQ (document.getIcon().getBounds(), juce::Rectangle<int> (256, 256));
 
-    ControllerDocument document;
-    juce::MemoryBlock stored;
-    ASSERT_TRUE (stored.fromBase64Encoding (rootOf (document).getChild (1).getChildWithName ("icon")["Data"].toString()));
-    ASSERT_GT (stored.getSize(), 8u);
-    EXPECT_EQ (std::memcmp (stored.getData(), "\x89PNG\r\n\x1a\n", 8), 0);
-    EXPECT_NE (stored, juce::MemoryBlock (embedded, (size_t) embeddedSize)); // decoded and encoded again
+    id.setProperty ("ID", "X", nullptr);
+    icon.setProperty ("Data", "D", nullptr);
+    EXPECT_EQ (xmlOf (document.getMappings().getParent().getParent()),
+               "<main><version major=\"1\" minor=\"0\"/><controller kind=\"midi\"><id ID=\"X\"/><properties Model=\"\" Manufacturer=\"\" "
+               "Version=\"1.0\" Publisher=\"\"/><icon Data=\"D\"/><mappings><input-mappings/><output-mappings/></mappings></controller></main>");
+    document.newDocument();
+    EXPECT_NE (childOf (document, "id")["ID"].toString(), idText);
 
-    // The same picture; partly transparent pixels may differ by the rounding of premultiplied alpha.
-    const auto icon = document.getIcon(), original = Resources::getImage ("default_icon.png");
-    ASSERT_EQ (icon.getBounds(), juce::Rectangle<int> (256, 256));
-    ASSERT_EQ (original.getBounds(), icon.getBounds());
-    int differing = 0;
+    // PNG, JPEG and GIF icons are shown; a header that claims more than 4096 pixels a side, or a text
+    // that is not a memory block, gives a null image instead of reaching a reader that allocates it whole.
+    auto picture = [] (int width, int height) { return juce::Image (juce::Image::RGB, width, height, true); };
+    const auto png = encoded (juce::PNGImageFormat(), picture (3, 2));
+    const juce::uint8 gif[] = { 'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 255, 255, 0, 0, 0,
+                                '!', 0xf9, 4, 1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, ';' };
+    juce::MemoryBlock hugeGif (gif, sizeof (gif));
+    hugeGif[33] = (char) 0xff; // the image descriptor's width: 65281
 
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x)
-            for (int shift = 0, a = (int) icon.getPixelAt (x, y).getARGB(), b = (int) original.getPixelAt (x, y).getARGB(); shift < 32; shift += 8)
-                differing += std::abs (((a >> shift) & 255) - ((b >> shift) & 255)) > 3 ? 1 : 0;
-
-    EXPECT_EQ (differing, 0);
-}
-
-// JPEG and GIF icons are shown too; a header of any format that claims a picture of more than
-// 4096 pixels a side gives a null image instead of reaching a reader that allocates it whole.
-TEST (ControllerDocument, IconDecodesInEveryReadableFormatAndAnythingElseGivesANullImage)
-{
-    const auto png = encoded (juce::PNGImageFormat(), juce::Image (juce::Image::ARGB, 3, 2, true));
-    const auto jpeg = encoded (juce::JPEGImageFormat(), juce::Image (juce::Image::RGB, 5, 3, true));
-    const juce::uint8 gifBytes[] = { 'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 255, 255, 0, 0, 0,
-                                     '!', 0xf9, 4, 1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, ';' };
-    const juce::MemoryBlock gif (gifBytes, sizeof (gifBytes));
-
-    // Headers (with correct checksums) that claim enormous sizes: PNG's IHDR, JPEG's frame
-    // header (height, then width, after its length and precision), GIF's image descriptor.
-    auto hugePng = png, hugeJpeg = jpeg, hugeGif = gif;
-    auto* ihdr = static_cast<juce::uint8*> (hugePng.getData());
-    ihdr[17] = ihdr[21] = 0x10;
-    const auto crc = crc32 (ihdr + 12, 17);
-    for (int i = 0; i < 4; ++i)
-        ihdr[29 + i] = (juce::uint8) (crc >> (24 - 8 * i));
-
-    auto* jpegBytes = static_cast<juce::uint8*> (hugeJpeg.getData());
-    auto* frame = std::search (jpegBytes, jpegBytes + hugeJpeg.getSize(), "\xff\xc0", "\xff\xc0" + 2,
-                               [] (juce::uint8 a, char b) { return a == (juce::uint8) b; });
-    ASSERT_LT (frame, jpegBytes + hugeJpeg.getSize());
-    frame[5] = frame[6] = frame[7] = frame[8] = 0xf0;
-    static_cast<juce::uint8*> (hugeGif.getData())[33] = 0xff;
-
-    const auto pngText = png.toBase64Encoding();
     const std::tuple<const char*, juce::String, int> cases[] = {
-        { "PNG", pngText, 3 }, { "JPEG", jpeg.toBase64Encoding(), 5 }, { "GIF", gif.toBase64Encoding(), 1 },
-        { "PNG claiming 1M by 1M", hugePng.toBase64Encoding(), 0 },
-        { "JPEG claiming 61680 by 61680", hugeJpeg.toBase64Encoding(), 0 },
-        { "GIF claiming 65281 by 1", hugeGif.toBase64Encoding(), 0 },
-        { "empty", "", 0 }, { "garbage", "garbage", 0 },
-        { "fewer characters than the count needs", "12.ABC", 0 },
-        { "negative count (JUCE's decoder throws)", "-1.AAAAAAAA", 0 },
-        { "huge count (JUCE's decoder allocates it)", "99999999999.AAAA", 0 },
-        { "no count", pngText.fromFirstOccurrenceOf (".", false, false), 0 },
-        { "not a picture", juce::MemoryBlock ("just some bytes, no picture", 27).toBase64Encoding(), 0 },
-        { "truncated PNG", pngText.substring (0, pngText.length() / 2), 0 },
+        { "PNG", png, 3 }, { "JPEG", encoded (juce::JPEGImageFormat(), picture (5, 3)), 5 }, { "GIF", juce::MemoryBlock (gif, sizeof (gif)).toBase64Encoding(), 1 },
+        { "PNG 4096 wide", encoded (juce::PNGImageFormat(), picture (4096, 1)), 4096 }, { "PNG 4097 wide", encoded (juce::PNGImageFormat(), picture (4097, 1)), 0 },
+        { "JPEG 4097 high", encoded (juce::JPEGImageFormat(), picture (1, 4097)), 0 }, { "GIF 65281 wide", hugeGif.toBase64Encoding(), 0 },
+        { "empty", "", 0 }, { "garbage", "garbage", 0 }, { "negative count", "-1.AAAAAAAA", 0 }, { "huge count", "99999999999.AAAA", 0 },
+        { "no count", png.fromFirstOccurrenceOf (".", false, false), 0 }, { "truncated PNG", png.dropLastCharacters (20), 0 },
     };
-
-    ControllerDocument document;
 
     for (auto& [what, data, width] : cases)
     {
-        SCOPED_TRACE (what);
-        setIconData (document, data);
-        EXPECT_EQ (document.getIcon().getWidth(), width);
+        childOf (document, "icon").setProperty ("Data", data, nullptr);
+        EXPECT_EQ (document.getIcon().getWidth(), width) << what;
     }
-
-    document.getMappings().getParent().getChildWithName ("icon").removeProperty ("Data", nullptr);
-    EXPECT_FALSE (document.getIcon().isValid());
-    document.loadFromXmlText (minimalController);
-    EXPECT_FALSE (document.getIcon().isValid());
 }
 
-//==============================================================================
-TEST (ControllerDocument, AcceptsAnyRootWithVersionAndAMidiControllerAsDirectChildren)
+// Each row is read from a file and, where it is text, taken and tested as text. A root of any name with "version" and
+// a "controller" of kind "midi" as direct children is taken; a refusal keeps the tree, name and flag (a file's empties the path).
+TEST (ControllerDocument, TakesOnlyAControllerAndARefusalKeepsTheDocumentAndSaysWhy)
 {
-    const std::pair<const char*, bool> cases[] = {
-        { "<main><version/><controller kind=\"midi\"/></main>", true },
-        { "<anything><controller kind=\"midi\"/><version major=\"9\"/></anything>", true },
-        { "<?xml version=\"1.0\"?><x><other/><version/><controller kind=\"midi\" extra=\"1\"/></x>", true },
-        { "<main><version/><controller kind=\"MIDI\"/></main>", false },
-        { "<main><version/><controller kind=\"midi \"/></main>", false },
-        { "<main><version/><controller/></main>", false },
-        { "<main><controller kind=\"midi\"/></main>", false },
-        { "<main><version/><other><controller kind=\"midi\"/></other></main>", false },
-        { "<main><other><version/></other><controller kind=\"midi\"/></main>", false },
-        { "<controller kind=\"midi\"><version/></controller>", false },
-    };
-
-    for (auto& [text, accepted] : cases)
+    TestHelpers::TemporaryFolder folder;
+    const juce::String good = testFile().loadFileAsString(), head ("<main><version/><controller kind=\"midi\">"), tail ("</controller></main>");
+    auto write = [&] (const char* name, const std::string& bytes, juce::int64 sparseSize = 0)
     {
-        SCOPED_TRACE (text);
-        ControllerDocument document;
-        const auto before = document.toXmlString();
-        EXPECT_EQ (document.isValidXmlText (text), accepted);
-        document.loadFromXmlText (text);
-        EXPECT_EQ (rootOf (document).isEquivalentTo (juce::ValueTree::fromXml (text)), accepted);
-        EXPECT_EQ (document.toXmlString() == before, ! accepted);
-    }
-}
+        auto file = folder.getChildFile (name); // replaceWithData would delete the file for no bytes
+        EXPECT_TRUE (file.replaceWithText ({}) && file.appendData (bytes.data(), bytes.size()) && (sparseSize == 0 || truncate (file.getFullPathName().toRawUTF8(), sparseSize) == 0));
+        return file;
+    };
+    auto fifo = folder.getChildFile ("pipe.mappings"), loop = folder.getChildFile ("loop.mappings");
+    ASSERT_EQ (mkfifo (fifo.getFullPathName().toRawUTF8(), 0600), 0);
+    ASSERT_TRUE (loop.createSymbolicLink (folder.getChildFile ("other.mappings"), true) && folder.getChildFile ("other.mappings").createSymbolicLink (loop, true));
+    ASSERT_TRUE (folder.getChildFile ("folder.mappings").createDirectory());
 
-// Each row starts from a document with a file, a change and an error of its own.
-TEST (ControllerDocument, TakingAndTestingTextFollowTheStateTable)
-{
-    const auto deep = "<main><version/><controller kind=\"midi\">" + juce::String::repeatedString ("<a>", 100000) + "</controller></main>";
-    const char* const kept = nullptr, *parserError = "?";
-
-    // error: kept, emptied (""), the parser's new error ("?"), or the guard's named one.
-    struct Case { bool take; juce::String text; const char* error; bool taken; };
-    const Case cases[] = {
-        { true, "<main><version/>", parserError, false },
-        { true, deep, XmlGuard::tooDeepError, false },
-        { true, "<main><version/><controller kind=\"osc\"/></main>", kept, false },
-        { true, minimalController, "", true },
-        { false, "not xml at all <", parserError, false },
-        { false, deep, XmlGuard::tooDeepError, false },
-        { false, "<main><version/></main>", kept, false },
-        { false, minimalController, "", false },
+    const struct { juce::String text; juce::File file; const char* error; } cases[] = { // error "": taken, nullptr: kept
+        { "<anything><controller kind=\"midi\"/><version major=\"9\"/></anything>", {}, "" },
+        { "<?xml version=\"1.0\"?><x><other/><version/><controller kind=\"midi\" extra=\"1\"/></x>", {}, "" },
+        { "<main><version/><controller kind=\"MIDI\"/></main>", {}, nullptr }, { "<main><version/><controller/></main>", {}, nullptr },
+        { "<main><controller kind=\"midi\"/></main>", {}, nullptr }, { "<main><other><version/></other><controller kind=\"midi\"/></main>", {}, nullptr },
+        { "", {}, "not enough input" }, { "<main><version/>", {}, "unmatched tags" }, { "Not the mappings.", {}, "No XML element" },
+        { head + juce::String::repeatedString ("<a>", 100000) + tail, {}, XmlGuard::tooDeepError },
+        // Found by fuzzing: an attribute given twice (the views edited the first, the file kept the last),
+        // and a "base64:" byte count that juce::ValueTree::fromXml would allocate at once.
+        { head + "<mappings><input-mappings><mapping><events><midi channel=\"0x01\" channel=\"0x05\"/></events></mapping>"
+                 "</input-mappings></mappings>" + tail, {}, "same attribute twice" },
+        { head + "<icon base64:Data=\"-5.AAAA\"/>" + tail, {}, "impossible size" },
+        { "missing", folder.getChildFile ("missing.mappings"), "does not exist" },
+        { "folder", folder.getChildFile ("folder.mappings"), "folder" }, { "loop", loop, "symbolic links" },
+        { "/dev/zero", juce::File ("/dev/zero"), "device, pipe" }, { "named pipe", fifo, "device, pipe" },
+        { "128 MB: read", write ("limit.mappings", good.toStdString(), 128 * 1024 * 1024), "zero bytes" }, // sparse files
+        { "128 MB + 1", write ("huge.mappings", good.toStdString(), 128 * 1024 * 1024 + 1), "too large" },
+        { "invalid UTF-8", write ("utf8.mappings", good.replace ("Twister\"", "Tw\xff\"").toStdString()), "UTF-8" },
+        { "overlong UTF-8", write ("overlong.mappings", good.replace ("Twister\"", "Tw\xc0\xaf\"").toStdString()), "UTF-8" }, // "/"
     };
 
-    juce::TemporaryFile file (".mappings");
+    juce::WaitableEvent done; // should opening the pipe block, a writer ends the wait and the time bound fails
+    std::thread rescuer ([&] { if (! done.wait (30000)) close (open (fifo.getFullPathName().toRawUTF8(), O_WRONLY)); });
 
     for (auto& c : cases)
     {
-        SCOPED_TRACE ((c.take ? "take " : "test ") + c.text.substring (0, 60));
-        ControllerDocument document;
-        ASSERT_TRUE (document.saveAs (file.getFile()));
-        document.createInputMapping ("deck.a.play");
-        document.loadFromXmlText ("<!DOCTYPE main><main/>");
-        const auto error = document.getLastError(), before = document.toXmlString();
-        ASSERT_TRUE (error.isNotEmpty());
+        const bool isText = c.file == juce::File(), accepted = c.error != nullptr && *c.error == 0;
+        const auto file = isText ? write ("row.mappings", c.text.toStdString()) : c.file;
 
-        if (c.take)
-            document.loadFromXmlText (c.text);
-        else
-            EXPECT_EQ (document.isValidXmlText (c.text), c.text == minimalController);
+        for (int operation = 0; operation < (isText ? 3 : 1); ++operation) // read the file, take the text, test the text
+        {
+            SCOPED_TRACE (juce::String (operation) + ": " + c.text.substring (0, 80));
+            ControllerDocument document;
+            prepare (document, folder);
+            auto expected = stateOf (document);
+            const auto start = juce::Time::getMillisecondCounterHiRes();
+            const bool result = operation == 0 ? document.loadFrom (file) : operation == 1 ? (document.loadFromXmlText (c.text), accepted) : document.isValidXmlText (c.text);
+            EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 10000.0);
+            EXPECT_EQ (result, accepted);
 
-        const auto now = document.getLastError();
+            const auto error = document.getLastError(); // emptied by taken text, kept, or a new one that says why
+            EXPECT_TRUE (accepted || c.error == nullptr ? error == (accepted && operation > 0 ? "" : expected[4]) : error != expected[4] && error.contains (c.error)) << error;
 
-        if (c.error == kept)
-            EXPECT_EQ (now, error);
-        else if (c.error == parserError)
-            EXPECT_TRUE (now.isNotEmpty() && now != error) << now;
-        else
-            EXPECT_TRUE (juce::String (c.error).isEmpty() ? now.isEmpty() : now.startsWith (c.error)) << now;
-
-        EXPECT_EQ (rootOf (document).isEquivalentTo (juce::ValueTree::fromXml (minimalController)), c.taken);
-        EXPECT_EQ (document.toXmlString() == before, ! c.taken);
-        EXPECT_EQ (document.getFilePath(), c.taken ? juce::String() : file.getFile().getFullPathName());
-        EXPECT_EQ (document.getName(), c.taken ? "unnamed.mappings" : file.getFile().getFileName());
-        EXPECT_EQ (document.hasChangedSinceSaved(), ! c.taken);
-
-        // A new document resets everything but the last error.
-        const auto lastError = document.getLastError();
-        document.newDocument();
-        EXPECT_EQ (listOf (document, "input-mappings").getNumChildren(), 0);
-        EXPECT_EQ (document.getName(), "unnamed.mappings");
-        EXPECT_TRUE (document.getFilePath().isEmpty());
-        EXPECT_FALSE (document.hasChangedSinceSaved());
-        EXPECT_EQ (document.getLastError(), lastError);
+            expected = juce::StringArray (expected[0], operation == 0 ? "" : expected[1], expected[2], expected[3], error);
+            if (accepted && operation < 2)
+            {
+                EXPECT_TRUE (juce::ValueTree::fromXml (document.toXmlString()).isEquivalentTo (juce::ValueTree::fromXml (c.text)));
+                expected = juce::StringArray (stateOf (document)[0], operation == 0 ? file.getFullPathName() : "", operation == 0 ? "row.mappings" : "unnamed.mappings", "unchanged", error);
+            }
+            EXPECT_EQ (stateOf (document), expected);
+        }
     }
+
+    done.signal();
+    rescuer.join();
 }
 
-TEST (ControllerDocument, TextRoundTripKeepsEveryElementButDropsTheFile)
+TEST (ControllerDocument, MappingsGoToTheListTheirChildrenChooseAndOnlyNewOnesMarkTheChange)
 {
     ControllerDocument document;
-    juce::TemporaryFile file (".mappings");
-    ASSERT_TRUE (document.saveAs (file.getFile()));
+    auto list = [&] (int which) { return document.getMappings().getChild (which); }; // 0: inputs, 1: outputs
+    auto pasted = [] (const char* preset) { return juce::ValueTree::fromXml (juce::String ("<mapping><events><midi/></events>") + preset + "</mapping>"); };
 
-    document.setModel ("Twister \"Pro\" <2> & more");
-    document.setManufacturer (juce::String (juce::CharPointer_UTF8 ("Gr\xc3\xb6\xc3\x9f" "e \xe2\x99\xaa")));
-    document.setMacDevice ("Line one\nLine two\tend");
-    document.createInputMapping ("deck.a.play");
-    document.createOutputMapping ("deck.a.cue", "Integer");
-    document.addMapping (pastedInputMapping ("deck.b.play", true), -1);
-
-    const auto text = document.toXmlString();
-    ControllerDocument copy;
-    copy.loadFromXmlText (text);
-    EXPECT_EQ (copy.toXmlString(), text);
-    EXPECT_TRUE (rootOf (copy).isEquivalentTo (rootOf (document)));
-    EXPECT_EQ (copy.getMacDevice(), "Line one\nLine two\tend");
-    EXPECT_EQ (copy.getManufacturer(), document.getManufacturer());
-
-    // The same holds when the document takes its own text.
-    document.loadFromXmlText (text);
-    EXPECT_EQ (document.toXmlString(), text);
-    EXPECT_TRUE (document.getFilePath().isEmpty());
-    EXPECT_EQ (document.getName(), "unnamed.mappings");
-    EXPECT_FALSE (document.hasChangedSinceSaved());
-}
-
-//==============================================================================
-TEST (ControllerDocument, AddMappingRoutesByChildrenInsertsItselfAndLeavesTheFlag)
-{
-    ControllerDocument document;
-    auto inputs = listOf (document, "input-mappings"), outputs = listOf (document, "output-mappings");
-
-    // "events" with "preset": an input mapping, inserted itself at the index.
-    auto first = pastedInputMapping ("a", true), second = pastedInputMapping ("b", true), third = pastedInputMapping ("c", true);
-    EXPECT_EQ (document.addMapping (first, -1), first);
-    EXPECT_EQ (document.addMapping (second, 0), second);
-    EXPECT_EQ (document.addMapping (third, 99), third);
-    EXPECT_TRUE (inputs.getChild (0) == second && inputs.getChild (1) == first && inputs.getChild (2) == third);
-
-    // "control": an output mapping, whatever the element is called.
-    auto output = pastedOutputMapping ("d"), renamed = juce::ValueTree::fromXml ("<thing><control alias=\"x\"/></thing>");
-    EXPECT_EQ (document.addMapping (output, -1), output);
-    EXPECT_EQ (document.addMapping (renamed, 0), renamed);
-    EXPECT_EQ (outputs.getChild (0), renamed);
-
-    // "events" without "preset" (as a new input mapping is made), and neither: nothing added.
-    EXPECT_FALSE (document.addMapping (pastedInputMapping ("e", false), -1).isValid());
-    EXPECT_FALSE (document.addMapping (juce::ValueTree::fromXml ("<mapping><midi/></mapping>"), -1).isValid());
-    EXPECT_FALSE (document.addMapping (juce::ValueTree(), -1).isValid());
-    EXPECT_EQ (inputs.getNumChildren() + outputs.getNumChildren(), 5);
+    // "events" with "preset" goes to the inputs, itself, at the index; "control" to the outputs; "events" without
+    // "preset" (as a new input mapping is made), neither, or nothing is not added. None marks the change.
+    auto a = pasted ("<preset/>"), b = pasted ("<preset/>"), output = juce::ValueTree::fromXml ("<thing><control/></thing>");
+    EXPECT_TRUE (document.addMapping (a, 99) == a && document.addMapping (b, 0) == b && document.addMapping (output, 5) == output);
+    for (auto rejected : { pasted (""), juce::ValueTree::fromXml ("<mapping><midi/></mapping>"), juce::ValueTree() })
+        EXPECT_FALSE (document.addMapping (rejected, -1).isValid());
+    EXPECT_TRUE (list (0).getChild (0) == b && list (0).getChild (1) == a && list (1).getChild (0) == output && list (0).getNumChildren() + list (1).getNumChildren() == 3);
     EXPECT_FALSE (document.hasChangedSinceSaved());
 
-    // addOutputMapping appends whatever it is given, and marks the document changed.
-    juce::ValueTree anything ("whatever");
-    EXPECT_EQ (document.addOutputMapping (anything), anything);
-    EXPECT_EQ (outputs.getChild (2), anything);
-    EXPECT_TRUE (document.hasChangedSinceSaved());
-}
-
-TEST (ControllerDocument, CreatedMappingsAreAppendedWithTheDefaultMessageAndMarkTheChange)
-{
-    ControllerDocument document;
-    document.addMapping (pastedInputMapping ("deck.a.play", true), -1);
     auto input = document.createInputMapping ("mixer.crossfader");
-    EXPECT_TRUE (document.hasChangedSinceSaved());
-    EXPECT_EQ (listOf (document, "input-mappings").indexOf (input), 1);
+    EXPECT_TRUE (document.hasChangedSinceSaved() && list (0).indexOf (input) == 2);
     EXPECT_EQ (xmlOf (input), "<mapping><events><midi type=\"CC\" parameter=\"0x01\" channel=\"0x01\"/></events>"
                               "<controls><control alias=\"mixer.crossfader\"/></controls></mapping>");
 
-    const std::pair<const char*, const char*> cases[] = {
-        { "Logic", "true" }, { "Trigger", "true" }, { "Integer", "%" }, { "", "%" }, { "logic", "%" }, { "Normal", "%" }
+    document.newDocument();
+    for (auto [type, value] : { std::pair<const char*, const char*> { "Logic", "true" }, { "Trigger", "true" }, { "Integer", "%" }, { "", "%" }, { "logic", "%" } })
+        EXPECT_EQ (document.createOutputMapping ("deck.a.play", type).getChild (0)["value"].toString(), value) << type;
+    EXPECT_TRUE (document.hasChangedSinceSaved() && list (1).getNumChildren() == 5);
+    EXPECT_EQ (xmlOf (list (1).getChild (0)), "<mapping><control alias=\"deck.a.play\" value=\"true\"/><midi type=\"CC\" parameter=\"0x01\" channel=\"0x01\"/></mapping>");
+
+    document.newDocument();
+    juce::ValueTree anything ("whatever");
+    EXPECT_TRUE (document.addOutputMapping (anything) == anything && list (1).getChild (0) == anything && document.hasChangedSinceSaved());
+
+    // Without the lists, a new mapping is still made and marks the change.
+    document.loadFromXmlText ("<main><version/><controller kind=\"midi\"/></main>");
+    EXPECT_TRUE (document.createOutputMapping ("b", "Logic").isValid() && document.hasChangedSinceSaved());
+}
+
+// Saving over what stands at the path: a link keeps pointing at its file, which gets the new text and keeps its permissions.
+// What may not be replaced, and a failed write (full disk), leave document, old file and folder as they were, saying why.
+TEST (ControllerDocumentFile, SaveWritesThroughLinksKeepsPermissionsAndOtherwiseChangesNothing)
+{
+    TestHelpers::TemporaryFolder folder;
+    auto make = [&] (const char* name, mode_t mode, const juce::File& linkTo = {}) // a file of that mode, or a link
+    {
+        auto file = folder.getChildFile (name);
+        EXPECT_TRUE (mode == 0 ? linkTo.createSymbolicLink (file, true) : file.replaceWithText ("old") && chmod (file.getFullPathName().toRawUTF8(), mode) == 0);
+        return file;
     };
 
-    for (auto& [type, value] : cases)
+    const auto fifo = folder.getChildFile ("pipe.mappings"), loop = folder.getChildFile ("loop.mappings"), folderInTheWay = folder.getChildFile ("folder.mappings");
+    EXPECT_TRUE (mkfifo (fifo.getFullPathName().toRawUTF8(), 0600) == 0 && folderInTheWay.createDirectory());
+    make ("loop.mappings", 0, make ("loop2.mappings", 0, loop));
+    const auto readOnly = make ("readonly.mappings", 0444), linked = make ("linked.mappings", 0600), plainFile = make ("plain", 0600);
+
+    const struct { const char* what; juce::File path, target; const char* errorContains; bool fullDisk = false; } cases[] = { // error nullptr: written
+        { "private file", make ("private.mappings", 0600), {}, nullptr }, { "group-readable file", make ("group.mappings", 0640), {}, nullptr },
+        { "link to a private file", make ("link.mappings", 0, linked), linked, nullptr },
+        { "chain of links", make ("chain.mappings", 0, folder.getChildFile ("link.mappings")), linked, nullptr },
+        { "dangling link", make ("dangling.mappings", 0, folder.getChildFile ("new.mappings")), folder.getChildFile ("new.mappings"), nullptr },
+        { "read-only file", readOnly, {}, "read-only" }, { "link to a read-only file", make ("ro link.mappings", 0, readOnly), readOnly, "read-only" },
+        { "loop of links", loop, {}, "symbolic links" }, { "named pipe", fifo, {}, "device, pipe" }, { "empty folder", folderInTheWay, {}, "folder" },
+        { "inside a plain file", plainFile.getChildFile ("x.mappings"), plainFile, "" }, { "full disk", folder.getChildFile ("current.mappings"), {}, "written", true },
+    };
+
+    for (auto& c : cases)
     {
-        SCOPED_TRACE (type);
-        ControllerDocument fresh;
-        auto output = fresh.createOutputMapping ("deck.a.play", type);
-        EXPECT_TRUE (fresh.hasChangedSinceSaved());
-        EXPECT_EQ (output.getParent(), listOf (fresh, "output-mappings"));
-        EXPECT_EQ (xmlOf (output), "<mapping><control alias=\"deck.a.play\" value=\"" + juce::String (value)
-                                   + "\"/><midi type=\"CC\" parameter=\"0x01\" channel=\"0x01\"/></mapping>");
+        SCOPED_TRACE (c.what);
+        ControllerDocument document;
+        prepare (document, folder);
+        const auto target = c.target == juce::File() ? c.path : c.target;
+        const auto before = stateOf (document);
+        const auto oldMode = modeOf (target), files = (unsigned) numberOfFilesIn (folder);
+        const juce::String oldText = S_ISREG (oldMode) ? target.loadFileAsString() : "";
+
+        // A full disk is played by a bound on the size of written files (root writes into any folder).
+        rlimit original {};
+        getrlimit (RLIMIT_FSIZE, &original);
+        rlimit limited { c.fullDisk ? 512 : original.rlim_cur, original.rlim_max };
+        auto previousHandler = std::signal (SIGXFSZ, SIG_IGN);
+        EXPECT_EQ (setrlimit (RLIMIT_FSIZE, &limited), 0);
+        const bool written = document.saveAs (c.path);
+        setrlimit (RLIMIT_FSIZE, &original);
+        std::signal (SIGXFSZ, previousHandler);
+
+        ASSERT_EQ (written, c.errorContains == nullptr) << document.getSaveError();
+        EXPECT_TRUE (oldMode == 0 || modeOf (target) == oldMode) << std::oct << modeOf (target);
+
+        if (written) // 7-bit text with CR LF line ends whatever the texts hold, and no temporary file left
+        {
+            juce::MemoryBlock bytes;
+            EXPECT_TRUE (target.loadFileAsData (bytes) && bytes.toString() == document.toXmlString() && document.getSaveError().isEmpty());
+            EXPECT_TRUE (std::all_of (bytes.begin(), bytes.end(), [] (char b) { return b > 0 && b != '\t'; }) && ! bytes.toString().replace ("\r\n", "").containsAnyOf ("\r\n"));
+            EXPECT_EQ (stateOf (document), juce::StringArray (before[0], c.path.getFullPathName(), c.path.getFileName(), "unchanged", before[4]));
+            EXPECT_EQ ((unsigned) numberOfFilesIn (folder), files + (oldMode == 0 ? 1 : 0));
+            document.createInputMapping ("deck.c.play");
+            EXPECT_TRUE (document.save() && target.loadFileAsString() == document.toXmlString()); // to the adopted file
+        }
+        else
+        {
+            EXPECT_TRUE (document.getSaveError().contains (c.errorContains) && document.getSaveError().isNotEmpty()) << document.getSaveError();
+            EXPECT_EQ (stateOf (document), before);
+            EXPECT_TRUE ((S_ISREG (oldMode) ? target.loadFileAsString() : "") == oldText && (unsigned) numberOfFilesIn (folder) == files);
+        }
     }
-}
-
-//==============================================================================
-TEST (ControllerDocument, PropertiesAreTextInTheirPlacesAndLeaveTheFlag)
-{
-    ControllerDocument document;
-    document.setMacDevice ("Twister MIDI 1");
-    document.setModel ("Twister");
-    document.setManufacturer ("Acme");
-    document.setVersion ("2.0");
-    document.setPublisher ("Me");
-
-    EXPECT_EQ (document.getModel() + document.getManufacturer() + document.getVersion() + document.getPublisher()
-                   + document.getMacDevice(), "TwisterAcme2.0MeTwister MIDI 1");
-    EXPECT_EQ (xmlOf (document.getMappings().getParent().getChildWithName ("properties")),
-               "<properties Model=\"Twister\" Manufacturer=\"Acme\" Version=\"2.0\" Publisher=\"Me\" MacDevice=\"Twister MIDI 1\"/>");
-    EXPECT_FALSE (document.hasChangedSinceSaved());
-}
-
-TEST (ControllerDocument, AcceptedFileWithoutTheUsualElementsDegradesQuietly)
-{
-    ControllerDocument document;
-    document.loadFromXmlText (minimalController);
-    ASSERT_TRUE (document.getLastError().isEmpty());
-
-    EXPECT_FALSE (document.getMappings().isValid());
-    document.setModel ("ignored");
-    EXPECT_EQ (document.getModel(), "");
-
-    auto input = document.createInputMapping ("a");
-    EXPECT_TRUE (input.isValid());
-    EXPECT_FALSE (input.getParent().isValid());
-    EXPECT_TRUE (document.hasChangedSinceSaved());
-    EXPECT_TRUE (document.createOutputMapping ("b", "Logic").isValid());
-    EXPECT_FALSE (document.addMapping (pastedOutputMapping ("c"), -1).getParent().isValid());
-    EXPECT_TRUE (rootOf (document).isEquivalentTo (juce::ValueTree::fromXml (minimalController)));
 }
