@@ -10,18 +10,7 @@ struct EditorViewInspector
     juce::CodeDocument& codeDocument() const { return *editor.codeDocument; }
     juce::CodeEditorComponent& codeEditor() const { return *editor.codeEditor; }
     juce::Label& infoLabel() const { return *editor.infoLabel; }
-    juce::ImageButton& cloudValidatorButton() const { return *editor.cloudValidatorButton; }
-    juce::ImageButton& nextErrorButton() const { return *editor.nextErrorButton; }
-    juce::ImageButton& previousErrorButton() const { return *editor.previousErrorButton; }
-    const juce::StringArray& errorMessages() const { return editor.errorMessages; }
-    int currentError() const { return editor.currentError; }
-
-    /** The caret as (line, index), both counted from 0. */
-    juce::Point<int> caret() const
-    {
-        const auto pos = editor.codeEditor->getCaretPos();
-        return { pos.getLineNumber(), pos.getIndexInLine() };
-    }
+    juce::Button* button (int index) const { return dynamic_cast<juce::Button*> (editor.getChildComponent (index)); } ///< 1 validator, 2 next, 3 previous
 
     EditorViewComponent& editor;
 };

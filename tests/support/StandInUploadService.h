@@ -1,34 +1,55 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include <cstdlib>
+
+#include "app/ServiceUpload.h"
+#include "support/TestHelpers.h"
 
 /**
-    A stand-in for the remote upload service: tests/support/stand_in_upload_service.py run by
-    python3 on 127.0.0.1, on a port the system chooses, stopped with this object. It parses every
-    upload as multipart/form-data and records it; see the script for the ways it answers.
+    While it lives, WIRELACE_SERVICE_HOST points at this stand-in for the remote upload service, the
+    upload bounds are the given ones and temporary files go to a folder of its own. It runs
+    stand_in_upload_service.py on 127.0.0.1, which parses each upload with a real multipart parser,
+    records it, and answers the status and body ("{host}" stands for 127.0.0.1:port) at once
+    ("reply"), after a minute ("slow"), or followed by bytes without end, as fast as they are read
+    ("flood") or 512 every 20 ms ("trickle"). "none" is a port that was free a moment ago and that
+    nobody listens on.
 */
 class StandInUploadService
 {
 public:
-    /**
-        mode: "reply" (with the status and body), "slow" (the same after a minute), "flood" or
-        "trickle" (the body, then bytes without end), or "none": no service at all, only a free
-        port on which nobody listens. "{host}" in the body stands for getHost().
-    */
-    explicit StandInUploadService (const juce::String& mode, int status = 200, const juce::String& body = {});
-    ~StandInUploadService();
+    explicit StandInUploadService (const juce::String& mode, int status = 200, const juce::String& body = {}, ServiceUpload::Bounds bounds = {})
+    {
+        juce::StreamingSocket unused;
 
-    /** "127.0.0.1:port", for WIRELACE_SERVICE_HOST; empty when the service did not start. */
-    juce::String getHost() const;
+        if (mode == "none" && unused.createListener (0, "127.0.0.1"))
+            port = unused.getBoundPort();
+        else if (mode != "none" && process.start ({ "python3", WIRELACE_SOURCE_DIR "/tests/support/stand_in_upload_service.py", record.getFile().getFullPathName(), mode, juce::String (status), body }, juce::ChildProcess::wantStdOut))
+            for (char c = 0; process.readProcessOutput (&c, 1) == 1 && c != '\n';) // blocks until it listens
+                port = port * 10 + c - '0';
 
-    /** One object per request, in order: "path" and "parts", each part with "name", "filename", "type" and "hex". */
-    juce::Array<juce::var> getRequests() const;
+        ::setenv ("WIRELACE_SERVICE_HOST", ("127.0.0.1:" + juce::String (port)).toRawUTF8(), 1);
+        ::setenv ("TMPDIR", folder.getFolder().getFullPathName().toRawUTF8(), 1);
+        ServiceUpload::setBounds (bounds);
+    }
 
-    /** The bytes of a part of a recorded request. */
-    static juce::MemoryBlock getPartBytes (const juce::var& part);
+    ~StandInUploadService()
+    {
+        process.kill();
+        process.waitForProcessToFinish (10000);
+        ServiceUpload::setBounds ({});
+        ::unsetenv ("WIRELACE_SERVICE_HOST");
+        oldTemporaryFolder.isEmpty() ? ::unsetenv ("TMPDIR") : ::setenv ("TMPDIR", oldTemporaryFolder.toRawUTF8(), 1);
+    }
+
+    /** Per part uploaded: "path field *.extension content-type", a line end, the part's bytes and a line end. */
+    juce::String getRecord() const { return record.getFile().loadFileAsString(); }
+
+    juce::Array<juce::File> getTemporaryFiles() const { return folder.getFolder().findChildFiles (juce::File::findFilesAndDirectories, false); }
 
 private:
-    juce::ChildProcess process;
+    const juce::String oldTemporaryFolder = juce::SystemStats::getEnvironmentVariable ("TMPDIR", {});
+    TestHelpers::TemporaryFolder folder;
     juce::TemporaryFile record;
+    juce::ChildProcess process;
     int port = 0;
 };
