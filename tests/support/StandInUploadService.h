@@ -1,26 +1,20 @@
 #pragma once
 
-#include <cstdlib>
-
 #include "app/ServiceUpload.h"
 #include "support/TestHelpers.h"
 
 /**
-    While it lives, WIRELACE_SERVICE_HOST points at this stand-in for the remote upload service, the
-    upload bounds are the given ones and temporary files go to a folder of its own. It runs
-    stand_in_upload_service.py on 127.0.0.1, which parses each upload with a real multipart parser,
-    records it, and answers the status and body ("{host}" stands for 127.0.0.1:port) at once
-    ("reply"), after a minute ("slow"), or followed by bytes without end, as fast as they are read
-    ("flood") or 512 every 20 ms ("trickle"). "none" is a port that was free a moment ago and that
-    nobody listens on.
+    While it lives, the upload service is stand_in_upload_service.py on 127.0.0.1, the upload bounds are the given ones and the
+    temporary folder is one of its own. The script parses each upload with a real multipart parser and records, per part, "path
+    field *.extension content-type", a line end, the bytes and a line end. It answers the status and body ("{host}" stands for
+    127.0.0.1:port) at once ("reply"), after a minute ("slow"), or followed by bytes without end as fast as they are read ("flood")
+    or 512 every 20 ms ("trickle"). For "none" nothing runs: the port was free a moment ago, and nobody listens on it.
 */
-class StandInUploadService
+struct StandInUploadService
 {
-public:
     explicit StandInUploadService (const juce::String& mode, int status = 200, const juce::String& body = {}, ServiceUpload::Bounds bounds = {})
     {
         juce::StreamingSocket unused;
-
         if (mode == "none" && unused.createListener (0, "127.0.0.1"))
             port = unused.getBoundPort();
         else if (mode != "none" && process.start ({ "python3", WIRELACE_SOURCE_DIR "/tests/support/stand_in_upload_service.py", record.getFile().getFullPathName(), mode, juce::String (status), body }, juce::ChildProcess::wantStdOut))
@@ -28,7 +22,7 @@ public:
                 port = port * 10 + c - '0';
 
         ::setenv ("WIRELACE_SERVICE_HOST", ("127.0.0.1:" + juce::String (port)).toRawUTF8(), 1);
-        ::setenv ("TMPDIR", folder.getFolder().getFullPathName().toRawUTF8(), 1);
+        ::setenv ("TMPDIR", temporaryFolder.getFolder().getFullPathName().toRawUTF8(), 1);
         ServiceUpload::setBounds (bounds);
     }
 
@@ -41,14 +35,10 @@ public:
         oldTemporaryFolder.isEmpty() ? ::unsetenv ("TMPDIR") : ::setenv ("TMPDIR", oldTemporaryFolder.toRawUTF8(), 1);
     }
 
-    /** Per part uploaded: "path field *.extension content-type", a line end, the part's bytes and a line end. */
     juce::String getRecord() const { return record.getFile().loadFileAsString(); }
 
-    juce::Array<juce::File> getTemporaryFiles() const { return folder.getFolder().findChildFiles (juce::File::findFilesAndDirectories, false); }
-
-private:
     const juce::String oldTemporaryFolder = juce::SystemStats::getEnvironmentVariable ("TMPDIR", {});
-    TestHelpers::TemporaryFolder folder;
+    TestHelpers::TemporaryFolder temporaryFolder;
     juce::TemporaryFile record;
     juce::ChildProcess process;
     int port = 0;
