@@ -29,10 +29,8 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
     auto& code = EditorViewInspector (editor).codeDocument();
     auto& label = dynamic_cast<juce::Label&> (*editor.getChildComponent (0));
     auto& codeEditor = dynamic_cast<juce::CodeEditorComponent&> (*editor.getChildComponent (4));
-    EXPECT_FALSE (editor.getChildComponent (2)->isEnabled() || editor.getChildComponent (3)->isEnabled()); // no messages to step through yet
 
-    // Closing: the text typed over the document's ("=Name": its own with the model so named) and the answer to any question
-    // (0 cancel, 1 save, 2 don't save); then the document, whether the editor closes, whether it asked, and its message strip.
+    // Closing: the text typed ("=Name": the document's, its model so named), the answer to any question (0 cancel, 1 save, 2 don't save); then the document, whether the editor closes and asked, and its message strip.
     const juce::String kept = "Twister two_mappings.mappings* ";
     const struct { juce::String text; int answer; juce::String outcome; } closings[] = {
         { "=Twister", 0, kept + "closes" },
@@ -41,15 +39,12 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
         { "<main><version", 1, kept + "stays asked Not saved: unmatched tags" },
         { "<main><version/><controller kind=\"keys\"/></main>", 1, kept + "stays asked Not saved: the text is not a controller document (it needs a \"version\" element and a \"controller\" element whose \"kind\" is \"midi\")" },
         { "=Edited", 1, "Edited unnamed.mappings closes asked" },
-        { {}, 0, "Edited unnamed.mappings closes" },
     };
 
     for (const auto& row : closings)
     {
         SCOPED_TRACE (row.text);
-        if (row.text.isNotEmpty())
-            code.replaceAllContent (row.text.startsWith ("=") ? document.toXmlString().replace ("Twister", row.text.substring (1)) : row.text);
-
+        code.replaceAllContent (row.text.startsWith ("=") ? document.toXmlString().replace ("Twister", row.text.substring (1)) : row.text);
         const auto text = code.getAllContent();
         TestHelpers::ModalEnder question (row.answer);
         const auto closes = editor.askToApplyChanges();
@@ -64,8 +59,7 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
     const auto three = juce::String ("<{m}result><{m}messages><{m}message type=\"error\" text=\"{m}lacks {m}id\" line=\"5\"/><message line=\"abc\"/><message type=\"warning\" text=\"past the end\" line=\" +999\"/></messages></{m}result>").replace ("{m}", "{http://{host}/wirelace/mappings.xsd}");
     const juce::String second = " :  <> 0$", third = "warning : past the end <- " + juce::String (code.getNumLines() - 1) + "$";
 
-    // The button clicked (1 validator, 2 next, 3 previous) with the service's reply; then the message strip, the step buttons, the caret's
-    // line ("$": at its end; "abc" reads as line 0, so the first; 999 is past the end) and the alert, if any.
+    // The button clicked (1 validator, 2 next, 3 previous) and the reply; then the message strip, the step buttons, the caret's line ("$": at its end; "abc" reads as 0, so the first; 999 is past the end) and any alert.
     const struct { int button; const char* mode; juce::String reply, shown; } steps[] = {
         { 1, "reply", three, "error : lacks id -> 4$" },
         { 2, "none", {}, second },
@@ -75,8 +69,7 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
         { 2, "none", {}, third },
         { 1, "reply", three, "error : lacks id -> 4$" }, // from the first message again
         { 2, "none", {}, second },
-        { 1, "reply", "<result><messages><message type=\"T\" text=\"X\" line=\"12\"/></messages></result>", "T : X -- 11$" },
-        { 1, "reply", "<result><messages/></result>", "no errors found. -- 11$" },
+        { 1, "reply", "<result><messages/></result>", "no errors found. -- 0$" },
     };
 
     for (const auto& row : steps)
@@ -89,8 +82,8 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
         EXPECT_LT (juce::Time::getMillisecondCounter() - started, 20000u);
         EXPECT_EQ (service.getRecord(), row.button != 1 || juce::String (row.mode) == "none" ? "" : "/wirelace/validate.php mappingfile *.mapping text/xml\n" + code.getAllContent() + "\n");
         EXPECT_TRUE (service.temporaryFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories) == 0 && codeEditor.getHighlightedRegion().isEmpty());
-        const auto caret = codeEditor.getCaretPos();
-        EXPECT_EQ (label.getText() + (editor.getChildComponent (3)->isEnabled() ? " <" : " -") + (editor.getChildComponent (2)->isEnabled() ? "> " : "- ") + juce::String (caret.getLineNumber()) + (caret.getIndexInLine() == caret.getLineText().trimCharactersAtEnd ("\r\n").length() ? "$" : "")
+        EXPECT_EQ (label.getText() + (editor.getChildComponent (3)->isEnabled() ? " <" : " -") + (editor.getChildComponent (2)->isEnabled() ? "> " : "- ") + juce::String (codeEditor.getCaretPos().getLineNumber())
+                       + (codeEditor.getCaretPos().getIndexInLine() == codeEditor.getCaretPos().getLineText().trimCharactersAtEnd ("\r\n").length() ? "$" : "")
                        + (alert.hasEnded() ? " " + alert.getAlertTexts().joinIntoString ("|") + "|" + alert.getAlertButtons().joinIntoString ("|") : ""), row.shown);
     }
 
@@ -101,6 +94,5 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
 }
 
 // "none" is refused, "slow" past the wait bound, "flood" past the size bound, "trickle" past the time bound.
-INSTANTIATE_TEST_SUITE_P (Replies, EditorView, ::testing::Values (std::array<const char*, 3> { "reply", "Internal error, please try again", "No XML element found" },
-    std::array<const char*, 3> { "none", "", "not enough input" }, std::array<const char*, 3> { "slow", "<result/>", "not enough input" },
-    std::array<const char*, 3> { "flood", "<result><messages>", "not enough input" }, std::array<const char*, 3> { "trickle", "<result><messages>", "not enough input" }));
+INSTANTIATE_TEST_SUITE_P (Replies, EditorView, ::testing::ValuesIn (std::vector<std::array<const char*, 3>> { { "reply", "Internal error, please try again", "No XML element found" }, { "none", "", "not enough input" },
+    { "slow", "<result/>", "not enough input" }, { "flood", "<result><messages>", "not enough input" }, { "trickle", "<result><messages>", "not enough input" } }));

@@ -3,19 +3,13 @@
 #include "app/ServiceUpload.h"
 #include "support/TestHelpers.h"
 
-/**
-    While it lives, the upload service is stand_in_upload_service.py on 127.0.0.1, the upload bounds are the given ones and the
-    temporary folder is one of its own. The script parses each upload with a real multipart parser and records, per part, "path
-    field *.extension content-type", a line end, the bytes and a line end. It answers the status and body ("{host}" stands for
-    127.0.0.1:port) at once ("reply"), after a minute ("slow"), or followed by bytes without end as fast as they are read ("flood")
-    or 512 every 20 ms ("trickle"). For "none" nothing runs: the port was free a moment ago, and nobody listens on it.
-*/
+/** While it lives, the upload service is stand_in_upload_service.py on 127.0.0.1 (see there for its modes and its record), or for "none"
+    a port that was free a moment ago and that nobody listens on; the upload bounds are the given ones, the temporary folder one of its own. */
 struct StandInUploadService
 {
     explicit StandInUploadService (const juce::String& mode, int status = 200, const juce::String& body = {}, ServiceUpload::Bounds bounds = {})
     {
-        juce::StreamingSocket unused;
-        if (mode == "none" && unused.createListener (0, "127.0.0.1"))
+        if (juce::StreamingSocket unused; mode == "none" && unused.createListener (0, "127.0.0.1"))
             port = unused.getBoundPort();
         else if (mode != "none" && process.start ({ "python3", WIRELACE_SOURCE_DIR "/tests/support/stand_in_upload_service.py", record.getFile().getFullPathName(), mode, juce::String (status), body }, juce::ChildProcess::wantStdOut))
             for (char c = 0; process.readProcessOutput (&c, 1) == 1 && c != '\n';) // blocks until it listens

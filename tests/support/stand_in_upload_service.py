@@ -1,4 +1,6 @@
-"""The stand-in upload service of StandInUploadService.h (see there): RECORD MODE STATUS BODY; prints its port once it listens."""
+"""The stand-in upload service of StandInUploadService.h: RECORD MODE STATUS BODY. Prints its port once it listens, parses each upload with a real
+multipart parser and appends per part "path field *.extension content-type", a line end, the bytes and a line end to RECORD. It answers STATUS and BODY
+("{host}" is 127.0.0.1:port) at once ("reply"), after a minute ("slow"), or followed by bytes without end as fast as they are read ("flood") or 512 every 20 ms ("trickle")."""
 import email.parser, email.policy, os, sys, time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
@@ -8,8 +10,7 @@ sys.stderr = open(os.devnull, "w")  # no request log, and no complaint about a c
 
 class Handler(BaseHTTPRequestHandler):
     def do_POST(self):
-        form = email.parser.BytesParser(policy=email.policy.HTTP).parsebytes(b"Content-Type: %s\r\n\r\n%s" % (
-            self.headers["Content-Type"].encode(), self.rfile.read(int(self.headers["Content-Length"]))))
+        form = email.parser.BytesParser(policy=email.policy.HTTP).parsebytes(b"Content-Type: %s\r\n\r\n%s" % (self.headers["Content-Type"].encode(), self.rfile.read(int(self.headers["Content-Length"]))))
         with open(record, "ab") as out:
             for part in form.iter_parts():
                 out.write(("%s %s *.%s %s\n" % (self.path, part.get_param("name", header="content-disposition"), part.get_filename().split(".")[-1], part.get_content_type())).encode() + part.get_payload(decode=True) + b"\n")
