@@ -24,7 +24,7 @@ protected:
 TEST_F (BugReporter, DrawsItsFieldFramesTheLogToggleOnAndItsButtonsOnWhite)
 {
     reporter.setLookAndFeel (&lookAndFeel);
-    TestHelpers::expectPixels (TestHelpers::renderComponent (reporter), { { 300, 40, 0xffffffff }, { 56, 20, 0xffd5d5d5 }, { 8, 200, 0xffd5d5d5 }, { 591, 200, 0xffd5d5d5 }, { 20, 377, 0xff8181b4 }, { 350, 377, 0xffc8c8ff }, { 510, 377, 0xffcbcbff } });
+    TestHelpers::expectPixels (TestHelpers::renderComponent (reporter), { { 300, 40, 0xffffffff }, { 56, 20, 0xffd5d5d5 }, { 8, 200, 0xffd5d5d5 }, { 591, 200, 0xffd5d5d5 }, { 24, 377, 0xff000000 }, { 350, 377, 0xffc8c8ff }, { 510, 377, 0xffcbcbff } });
     TestHelpers::writeSnapshot (reporter, "BugReporter");
 }
 
@@ -38,12 +38,14 @@ TEST_P (BugReporter, WritesTheReportWithCrLfKeepsItUnlessTheServiceAnswersOkDrop
     email.setText (row.email);
     message.setText (row.message);
     toggle.setToggleState (row.includeLog, juce::dontSendNotification);
-    reporter.setVisible (true);
+    juce::Component parent, sibling;
+    parent.addAndMakeVisible (sibling);
+    parent.addAndMakeVisible (reporter); // in front
     reporter.buttonClicked (dynamic_cast<juce::Button*> (reporter.getChildComponent (row.button)));
 
-    // Hidden with only the message cleared; the report sent, kept unless taken, and the log dropped once in a report.
+    // Hidden behind its sibling with only the message cleared; the report sent, kept unless taken, and the log dropped once in a report.
     const auto kept = service.temporaryFolder.getFolder().findChildFiles (juce::File::findFilesAndDirectories, false);
-    EXPECT_EQ ((reporter.isVisible() ? "shown " : "hidden ") + email.getText() + "|" + message.getText() + "|" + (toggle.getToggleState() ? "log" : ""), "hidden " + juce::String (row.email) + "||" + (row.includeLog ? "log" : ""));
+    EXPECT_EQ (juce::String (parent.getIndexOfChildComponent (&reporter)) + (reporter.isVisible() ? " shown " : " hidden ") + email.getText() + "|" + message.getText() + "|" + (toggle.getToggleState() ? "log" : ""), "0 hidden " + juce::String (row.email) + "||" + (row.includeLog ? "log" : ""));
     EXPECT_EQ (service.getRecord(), juce::String (row.mode) == "none" || row.button == 6 ? "" : "/wirelace/report.php report *.report text/plain\n" + juce::String (row.report) + "\n");
     EXPECT_EQ (logFile.loadFileAsString() + "|" + juce::String (kept.size()) + (kept.isEmpty() ? "" : " " + kept[0].loadFileAsString()), juce::String (row.includeLog ? "" : row.log) + "|" + (row.accepted ? "0" : "1 " + juce::String (row.report)));
 }

@@ -5,12 +5,11 @@
 
 TEST (EditorViewTokeniser, QuotedTextIsAStringRunningOverLineEndsToItsUnescapedQuoteAndEverythingElsePlainText)
 {
-    // A backslash escapes inside quotes only, single quotes open nothing, the last string is unterminated. Strings show as S.
-    const juce::String text = "<a b=\"x y\"/> 'c' \\\"d\" \"one\r\ntwo\" \"e\\\"f\" \"\" g \"h\r\ni\\";
+    const juce::String text = "<a b=\"x y\"/> 'c' \\\"d\" \"one\r\ntwo\" \"e\\\"f\" \"\" g \"h\r\ni\\"; // a backslash escapes in quotes only, single quotes open nothing, the last string is unterminated
     juce::CodeDocument document;
     document.replaceAllContent (text);
     juce::CodeDocument::Iterator source (document);
-    juce::String tokens;
+    juce::String tokens; // each string marked S
     for (int start = 0; ! source.isEOF(); start = source.getPosition())
         tokens << (EditorViewComponent::WirelaceMappingsCodeTokeniser().readNextToken (source) == EditorViewComponent::WirelaceMappingsCodeTokeniser::tokenType_string ? " S" : " ") << text.substring (start, source.getPosition()).trimStart();
     EXPECT_EQ (tokens, " < a b = S\"x y\" / > ' c ' \\ S\"d\" S\"one\r\ntwo\" S\"e\\\"f\" S\"\" g S\"h\r\ni\\");
@@ -54,9 +53,8 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
         EXPECT_EQ (code.getAllContent(), closes ? document.toXmlString() : text);
     }
 
-    // Validating, with text that goes out as UTF-8. "{m}", the schema marker, reads as part of the names it prefixes.
-    code.insertText (code.getNumCharacters(), juce::CharPointer_UTF8 ("<!-- Gr\xc3\xbc\xc3\x9f" "e -->"));
-    const auto three = juce::String ("<{m}result><{m}messages><{m}message type=\"error\" text=\"{m}lacks {m}id\" line=\"5\"/><message line=\"abc\"/><message type=\"warning\" text=\"past the end\" line=\" +999\"/></messages></{m}result>").replace ("{m}", "{http://{host}/wirelace/mappings.xsd}");
+    code.insertText (code.getNumCharacters(), juce::CharPointer_UTF8 ("<!-- Gr\xc3\xbc\xc3\x9f" "e -->")); // validating, with text that goes out as UTF-8
+    const auto three = juce::String ("<{m}result><{m}messages><{m}message type=\"error\" text=\"{m}lacks {m}id\" line=\"5\"/><message line=\"abc\"/><message type=\"warning\" text=\"past the end\" line=\" +999\"/></messages></{m}result>").replace ("{m}", "{http://{host}/wirelace/mappings.xsd}"); // the schema marker {m} reads as part of the names it prefixes
     const juce::String second = " :  <> 0$", third = "warning : past the end <- " + juce::String (code.getNumLines() - 1) + "$";
 
     // The button clicked (1 validator, 2 next, 3 previous) and the reply; then the message strip, the step buttons, the caret's line ("$": at its end; "abc" reads as 0, so the first; 999 is past the end) and any alert.
@@ -75,7 +73,7 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
     for (const auto& row : steps)
     {
         SCOPED_TRACE (juce::String (row.button) + " " + row.mode + " " + row.reply);
-        StandInUploadService service (row.mode, 200, row.reply, { 1000, 2000, ServiceUpload::maxReplyBytes });
+        StandInUploadService service (row.mode, 200, row.reply, { 1000, juce::String (row.mode) == "flood" ? 60000 : 2000, ServiceUpload::maxReplyBytes }); // flood: only the size bound
         TestHelpers::ModalEnder alert (0);
         const auto started = juce::Time::getMillisecondCounter();
         editor.buttonClicked (dynamic_cast<juce::Button*> (editor.getChildComponent (row.button)));
