@@ -5,7 +5,7 @@
 #include "support/StandInUploadService.h"
 
 /** The service's reply (mode, status, body) and whether it takes the report; the button, the panel's fields and the log file; the report. */
-struct Reply { const char* mode; int status; const char* body; bool accepted; int button; const char *email, *message; bool includeLog; const char *log, *report; };
+struct Reply { const char* mode; int status; const char* body; bool accepted; int button; const char *email, *message; bool includeLog; const char *log, *report; friend void PrintTo (const Reply& r, std::ostream* os) { *os << (r.button == 6 ? "Cancel" : r.mode) << " " << r.status << " " << juce::String (r.body).quoted(); } };
 
 /** The panel and the application's log file. */
 class BugReporter : public ::testing::TestWithParam<Reply>

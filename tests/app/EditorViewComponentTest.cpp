@@ -16,7 +16,7 @@ TEST (EditorViewTokeniser, QuotedTextIsAStringRunningOverLineEndsToItsUnescapedQ
 }
 
 /** The parameter is a reply the editor cannot read: its mode (see StandInUploadService), body and the alert's message. */
-class EditorView : public ::testing::TestWithParam<std::array<const char*, 3>> {};
+class EditorView : public ::testing::TestWithParam<std::array<std::string, 3>> {};
 
 TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThroughTheServicesMessages)
 {
@@ -58,7 +58,7 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
     const juce::String second = " :  <> 0$", third = "warning : past the end <- " + juce::String (code.getNumLines() - 1) + "$";
 
     // The button clicked (1 validator, 2 next, 3 previous) and the reply; then the message strip, the step buttons, the caret's line ("$": at its end; "abc" reads as 0, so the first; 999 is past the end) and any alert.
-    const struct { int button; const char* mode; juce::String reply, shown; } steps[] = {
+    const struct { int button; juce::String mode, reply, shown; } steps[] = {
         { 1, "reply", three, "error : lacks id -> 4$" },
         { 2, "none", {}, second },
         { 2, "none", {}, third },
@@ -78,7 +78,7 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
         const auto started = juce::Time::getMillisecondCounter();
         editor.buttonClicked (dynamic_cast<juce::Button*> (editor.getChildComponent (row.button)));
         EXPECT_LT (juce::Time::getMillisecondCounter() - started, 20000u);
-        EXPECT_EQ (service.getRecord(), row.button != 1 || juce::String (row.mode) == "none" ? "" : "/wirelace/validate.php mappingfile *.mapping text/xml\n" + code.getAllContent() + "\n");
+        EXPECT_EQ (service.getRecord(), row.button != 1 || row.mode == "none" ? "" : "/wirelace/validate.php mappingfile *.mapping text/xml\n" + code.getAllContent() + "\n");
         EXPECT_TRUE (service.temporaryFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories) == 0 && codeEditor.getHighlightedRegion().isEmpty());
         EXPECT_EQ (label.getText() + (editor.getChildComponent (3)->isEnabled() ? " <" : " -") + (editor.getChildComponent (2)->isEnabled() ? "> " : "- ") + juce::String (codeEditor.getCaretPos().getLineNumber())
                        + (codeEditor.getCaretPos().getIndexInLine() == codeEditor.getCaretPos().getLineText().trimCharactersAtEnd ("\r\n").length() ? "$" : "")
@@ -87,10 +87,10 @@ TEST_P (EditorView, AsksBeforeClosingOnlyAboutEditsKeepsRefusedTextAndStepsThrou
 
     TestHelpers::pumpMessages (200); // the code editor lays out its lines asynchronously
     TestHelpers::expectPixels (TestHelpers::renderComponent (editor), { { 300, 20, 0xff6b6b6b }, { 1060, 20, 0xff32a046 }, { 600, 44, 0xfff6f6f6 }, { 600, 60, 0xffd9d9d9 }, { 5, 650, 0xfff4f0f1 }, { 600, 400, 0xff1d1b25 } });
-    if (juce::String (GetParam()[0]) == "reply")
+    if (GetParam()[0] == "reply")
         TestHelpers::writeSnapshot (editor, "editor-view");
 }
 
 // "none" is refused, "slow" past the wait bound, "flood" past the size bound, "trickle" past the time bound.
-INSTANTIATE_TEST_SUITE_P (Replies, EditorView, ::testing::ValuesIn (std::vector<std::array<const char*, 3>> { { "reply", "Internal error, please try again", "No XML element found" }, { "none", "", "not enough input" },
+INSTANTIATE_TEST_SUITE_P (Replies, EditorView, ::testing::ValuesIn (std::vector<std::array<std::string, 3>> { { "reply", "Internal error, please try again", "No XML element found" }, { "none", "", "not enough input" },
     { "slow", "<result/>", "not enough input" }, { "flood", "<result><messages>", "not enough input" }, { "trickle", "<result><messages>", "not enough input" } }));
