@@ -1,34 +1,39 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "app/ServiceUpload.h"
+#include "support/TestHelpers.h"
 
-/**
-    A stand-in for the remote upload service: tests/support/stand_in_upload_service.py run by
-    python3 on 127.0.0.1, on a port the system chooses, stopped with this object. It parses every
-    upload as multipart/form-data and records it; see the script for the ways it answers.
-*/
-class StandInUploadService
+/** While it lives, the upload service is stand_in_upload_service.py on 127.0.0.1 (see there for its modes and its record), or for "none"
+    a port that was free a moment ago and that nobody listens on; the upload bounds are the given ones, the temporary folder one of its own. */
+struct StandInUploadService
 {
-public:
-    /**
-        mode: "reply" (with the status and body), "slow" (the same after a minute), "flood" or
-        "trickle" (the body, then bytes without end), or "none": no service at all, only a free
-        port on which nobody listens. "{host}" in the body stands for getHost().
-    */
-    explicit StandInUploadService (const juce::String& mode, int status = 200, const juce::String& body = {});
-    ~StandInUploadService();
+    explicit StandInUploadService (const juce::String& mode, int status = 200, const juce::String& body = {}, ServiceUpload::Bounds bounds = {})
+    {
+        if (juce::StreamingSocket unused; mode == "none" && unused.createListener (0, "127.0.0.1"))
+            port = unused.getBoundPort();
+        else if (mode != "none" && process.start ({ "python3", WIRELACE_SOURCE_DIR "/tests/support/stand_in_upload_service.py", record.getFile().getFullPathName(), mode, juce::String (status), body }, juce::ChildProcess::wantStdOut))
+            for (char c = 0; process.readProcessOutput (&c, 1) == 1 && c != '\n';) // blocks until it listens
+                port = port * 10 + c - '0';
 
-    /** "127.0.0.1:port", for WIRELACE_SERVICE_HOST; empty when the service did not start. */
-    juce::String getHost() const;
+        ::setenv ("WIRELACE_SERVICE_HOST", ("127.0.0.1:" + juce::String (port)).toRawUTF8(), 1);
+        ::setenv ("TMPDIR", temporaryFolder.getFolder().getFullPathName().toRawUTF8(), 1);
+        ServiceUpload::setBounds (bounds);
+    }
 
-    /** One object per request, in order: "path" and "parts", each part with "name", "filename", "type" and "hex". */
-    juce::Array<juce::var> getRequests() const;
+    ~StandInUploadService()
+    {
+        process.kill();
+        process.waitForProcessToFinish (10000);
+        ServiceUpload::setBounds ({});
+        ::unsetenv ("WIRELACE_SERVICE_HOST");
+        oldTemporaryFolder.isEmpty() ? ::unsetenv ("TMPDIR") : ::setenv ("TMPDIR", oldTemporaryFolder.toRawUTF8(), 1);
+    }
 
-    /** The bytes of a part of a recorded request. */
-    static juce::MemoryBlock getPartBytes (const juce::var& part);
+    juce::String getRecord() const { return record.getFile().loadFileAsString(); }
 
-private:
-    juce::ChildProcess process;
+    const juce::String oldTemporaryFolder = juce::SystemStats::getEnvironmentVariable ("TMPDIR", {});
+    TestHelpers::TemporaryFolder temporaryFolder;
     juce::TemporaryFile record;
+    juce::ChildProcess process;
     int port = 0;
 };
