@@ -16,6 +16,7 @@ namespace
 
     const char* const validatePath = "/wirelace/validate.php";
     const char* const schemaPath = "/wirelace/mappings.xsd";
+    const char* const notSavedPrefix = "Not saved: ";
 
     const auto transparent = juce::Colour (0x00000000);
 
@@ -168,6 +169,10 @@ void EditorViewComponent::reloadFromDocument()
 {
     codeDocument->replaceAllContent (document != nullptr ? document->toXmlString() : juce::String());
     codeDocument->clearUndoHistory();
+
+    // A refused save's reason speaks of text that is no longer here.
+    if (infoLabel->getText().startsWith (notSavedPrefix))
+        infoLabel->setText ({}, juce::dontSendNotification);
 }
 
 bool EditorViewComponent::hasUnsavedEdits() const
@@ -201,10 +206,10 @@ bool EditorViewComponent::askToApplyChanges()
     juce::String parseError;
     XmlGuard::parse (text, parseError);
 
-    infoLabel->setText (parseError.isNotEmpty()
-                            ? "Not saved: " + parseError
-                            : juce::String ("Not saved: the text is not a controller document (it needs a \"version\" "
-                                            "element and a \"controller\" element whose \"kind\" is \"midi\")"),
+    infoLabel->setText (notSavedPrefix
+                            + (parseError.isNotEmpty() ? parseError
+                                                       : juce::String ("the text is not a controller document (it needs a \"version\" "
+                                                                       "element and a \"controller\" element whose \"kind\" is \"midi\")")),
                         juce::dontSendNotification);
     return false;
 }
