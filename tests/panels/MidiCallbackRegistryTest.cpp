@@ -1,79 +1,94 @@
-#include <atomic>
-#include <thread>
+#include <cstdio>
 
-#include <gtest/gtest.h>
-
-#include "app/WirelaceApplication.h"
 #include "panels/MidiCallbackRegistry.h"
-#include "support/TestHelpers.h"
-#include "support/TestMidiDevices.h"
+#include "panels/MidiPanelFixture.h"
 
-namespace
-{
-    struct IgnoringCallback : juce::MidiInputCallback
-    {
-        void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage&) override {}
-    };
-
-    /**
-        Starts a thread that, like JUCE's MIDI thread, holds the MIDI callback lock while it waits
-        for the message-thread lock; gained becomes 1 or 0 when the wait is over.
-    */
-    struct WaitingMidiThread
-    {
-        WaitingMidiThread()
-            : thread ([this] {
-                  const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
-                  started = true;
-                  const MidiCallbackRegistry::ScopedMessageThreadLock lock;
-                  gained = lock.lockWasGained() ? 1 : 0;
-              })
-        {
-            while (! started)
-                std::this_thread::yield();
-
-            // Long enough for the thread to be inside its wait; the message loop is not run meanwhile.
-            juce::Thread::sleep (200);
-        }
-
-        ~WaitingMidiThread()
-        {
-            TestHelpers::pumpUntil ([this] { return gained >= 0; });
-            thread.join();
-        }
-
-        std::atomic<bool> started { false };
-        std::atomic<int> gained { -1 };
-        std::thread thread;
-    };
-}
-
-TEST (MidiCallbackRegistry, AddingAndRemovingMakeAPendingWaitGiveUpInsteadOfDeadlocking)
+TEST (MidiCallbackRegistry, AddingAndRemovingMakeAPendingWaitGiveUpAndAWaitWithNoChangeGainsTheLock)
 {
     ScopedTestMidiDevices devices;
-    IgnoringCallback callback;
+    struct : juce::MidiInputCallback { void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage&) override {} } callback;
 
-    for (const bool adding : { true, false })
+    for (const juce::String change : { "add", "remove", "none" })
     {
-        SCOPED_TRACE (adding ? "add" : "remove");
-        WaitingMidiThread midi;
+        SCOPED_TRACE (change);
+        std::atomic<int> gained { -1 };
+        std::thread midi ([&] { // holds the MIDI callback lock while it waits for the message thread, as JUCE's MIDI thread does
+            const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
+            gained = -2;
+            gained = MidiCallbackRegistry::ScopedMessageThreadLock().lockWasGained() ? 1 : 0;
+        });
+        while (gained == -1)
+            std::this_thread::yield();
+        juce::Thread::sleep (200); // long enough for the thread to be inside its wait; the message loop is not run meanwhile
 
-        // Both take the MIDI callback lock that the thread holds: they return only if its wait gives up.
-        if (adding)
+        // Both take the MIDI callback lock that the thread holds: they return only once its wait gives up.
+        if (change == "add")
             MidiCallbackRegistry::add (&callback);
-        else
+        else if (change == "remove")
             MidiCallbackRegistry::remove (&callback);
-
-        TestHelpers::pumpUntil ([&] { return midi.gained >= 0; });
-        EXPECT_EQ (midi.gained, 0);
+        EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return gained >= 0; }));
+        midi.join();
+        EXPECT_EQ (gained, change == "none" ? 1 : 0);
     }
 }
 
-TEST (MidiCallbackRegistry, AWaitWithNoChangeUnderWayGainsTheLock)
-{
-    ScopedTestMidiDevices devices;
-    WaitingMidiThread midi;
+/*
+    Two threads deliver to the cells of the panels that exist, each holding deviceManager's MIDI callback lock as
+    JUCE's MIDI thread does, while the message thread creates and destroys an input and an output panel together.
+    Adding and removing a cell take that lock too, so the run deadlocks unless they make the cells' waits give up.
+    scripts/test.sh also runs this test under ThreadSanitizer.
+*/
+using MidiCellStress = MidiPanelFixture;
 
-    EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return midi.gained >= 0; }));
-    EXPECT_EQ (midi.gained, 1);
+TEST_F (MidiCellStress, InputAndOutputPanelsComeAndGoWhileTwoMidiThreadsDeliverToTheirCells)
+{
+    std::atomic<bool> stop { false }, finished { false };
+    std::atomic<int> deliveries[2] {};
+    juce::CriticalSection listLock;
+    std::vector<juce::Component*> listed; // as deviceManager's callback list holds the cells
+    auto listedNow = [&] { const juce::ScopedLock sl (listLock); return listed; };
+    auto list = [&] (std::vector<juce::Component*> cells) { const juce::ScopedLock sl (listLock); listed = cells; };
+
+    std::thread watchdog ([&] {
+        for (int tenths = 0; ! finished; ++tenths, juce::Thread::sleep (100))
+            if (tenths > 2400)
+                std::fprintf (stderr, "MIDI cell stress run still busy after 240 s: deadlock\n"), std::abort();
+    });
+
+    auto deliver = [&] (int index) { // the default input sends everything on channel 5; "Keys", whose messages are not learned, every seventh
+        for (int n = 0; ! stop; ++n, std::this_thread::yield())
+        {
+            const auto message = n % 2 == 0 ? juce::MidiMessage::controllerEvent (5, 1 + n % 100, 64) : juce::MidiMessage::noteOn (5, 1 + n % 100, (juce::uint8) 100);
+            const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
+            for (auto* cell : listedNow())
+                dynamic_cast<juce::MidiInputCallback*> (cell)->handleIncomingMidiMessage (const_cast<juce::MidiInput*> (devices->getSource (n % 7 == 0 ? "Keys" : "Pad")), message), ++deliveries[index];
+        }
+    };
+
+    const auto start = juce::Time::getMillisecondCounterHiRes();
+    int panels = 0, learned[2] = {};
+    std::thread first (deliver, 0), second (deliver, 1);
+
+    for (; panels < 300 || deliveries[0] < 5000 || deliveries[1] < 5000; ++panels)
+    {
+        auto input = makeInputPanel (midi ("CC", 7) + midi ("Note", 60) + midi ("CC", 9));
+        openOutput (normalAlias, "%", midi ("CC", 7) + midi ("Note", 60) + midi ("CC", 9), 0);
+        inspect().table().selectRow (2); // the input panel selects its last row itself
+        list ({ cell (*input, 0), cell (*input, 1), cell (*input, 2), &inspect().cell (0), &inspect().cell (1), &inspect().cell (2) });
+        TestHelpers::pumpMessages (panels % 3); // waiting cells may gain the message-thread lock
+        learned[0] += InputMapping (element).getChannel (2) == 5 ? 1 : 0;
+        learned[1] += OutputMapping (outputElement).getChannel (2) == 5 ? 1 : 0;
+        EXPECT_EQ (InputMapping (element).getChannel (0) + OutputMapping (outputElement).getChannel (0), 2); // unselected rows learn nothing
+        list ({});
+        output.reset();
+    }
+
+    stop = true;
+    first.join();
+    second.join();
+    finished = true;
+    watchdog.join();
+    std::printf ("%d panel pairs, %d input and %d output panels learned, %.1f s\n", panels, learned[0], learned[1], (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0);
+    EXPECT_GT (learned[0], 0); // the waits did gain the lock, not only give up
+    EXPECT_GT (learned[1], 0);
 }

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "model/ControlCatalogue.h"
+#include "model/InputMapping.h"
+#include "model/OutputMapping.h"
+#include "panels/InputMappingComponent.h"
+#include "panels/InputMidiCellComponent.h"
+#include "panels/OutputMappingComponent.h"
+#include "panels/OutputMappingMidiCellComponent.h"
+#include "support/TestHelpers.h"
+#include "support/TestMidiDevices.h"
+
+/** Reaches the output panel's children for the tests (the panel names it as a friend). */
+struct OutputMappingInspector
+{
+    OutputMappingComponent& panel;
+
+    juce::ComboBox& valueBox() const { return *panel.valueComboBox; }
+    juce::ComboBox& typeBox() const { return *panel.typeComboBox; }
+    juce::TableListBox& table() const { return *panel.midiTable; }
+    juce::Slider& slider() const { return *panel.testSlider; }
+    juce::TextButton& testButton() const { return *panel.testButton; }
+    juce::TextButton& addMidiButton() const { return *panel.addMidiButton; }
+    juce::Component& cell (int row) const { return *panel.midiTable->getCellComponent (1, row); }
+};
+
+/** Input and output panels on mappings of their own, with the built-in catalogue and the MIDI inputs "Pad" (the default input) and "Keys", both enabled, and the default output "Pad". */
+struct MidiPanelFixture : ::testing::Test
+{
+    static constexpr const char* fxOnOff = "fam(Fx)[0x1].OnOff";      ///< "Logic"
+    static constexpr const char* normalAlias = "fam(Fx)[0x1].DryWet"; ///< "Normal"
+
+    MidiPanelFixture()
+    {
+        if (controlCatalogue == nullptr)
+            (controlCatalogue = std::make_unique<ControlCatalogue>())->load();
+        devices->enabled = { "Pad", "Keys" };
+        devices->defaultOutput = "Pad";
+    }
+
+    static juce::String midi (const juce::String& type, int parameter, int channel = 1, const juce::String& value = "0", int duration = 0)
+    {
+        return "<midi type=\"" + type + "\" parameter=\"" + juce::String (parameter) + "\" channel=\"" + juce::String (channel) + "\" value=\"" + value + "\" duration=\"" + juce::String (duration) + "\"/>";
+    }
+
+    /** An input panel on a new mapping; preset is a catalogue preset's name or, starting with '<', a preset element. */
+    std::unique_ptr<InputMappingComponent> makeInputPanel (const juce::String& events, const juce::String& alias = fxOnOff, const juce::String& preset = {})
+    {
+        element = TestHelpers::parse ("<mapping><events>" + events + "</events><controls><control alias=\"" + alias + "\"/></controls>" + (preset.startsWith ("<") ? preset : "") + "</mapping>");
+        if (preset.isNotEmpty() && ! preset.startsWith ("<"))
+            InputMapping (element).setPreset (preset);
+        auto panel = std::make_unique<InputMappingComponent>();
+        panel->setInputMapping (new InputMapping (element));
+        return panel;
+    }
+
+    /** Shows an output mapping of the alias and control value over the "midi" elements as output, 300 by 640. */
+    OutputMapping& openOutput (const juce::String& alias, const juce::String& value, const juce::String& midiXml, int settleMs = 100)
+    {
+        output.reset();
+        devices->sent.clear();
+        outputElement = TestHelpers::parse ("<mapping><control alias=\"" + alias + "\" value=\"" + value + "\"/>" + midiXml + "</mapping>");
+        output = std::make_unique<OutputMappingComponent>();
+        output->setMapping (new OutputMapping (outputElement));
+        output->setSize (300, 640);
+        inspect().table().updateContent();
+        TestHelpers::pumpMessages (settleMs);
+        return *output->getMapping();
+    }
+
+    OutputMappingInspector inspect() const { return { *output }; }
+    static juce::TableListBox& table (InputMappingComponent& panel) { return child<juce::TableListBox> (panel, "new component"); }
+    static juce::Component* cell (InputMappingComponent& panel, int row) { return table (panel).getCellComponent (1, row); }
+
+    /** The first child of that type and component name, depth first; a missing one throws. */
+    template <typename Type>
+    static Type& child (juce::Component& parent, const juce::String& name)
+    {
+        std::function<Type*(juce::Component&)> find = [&] (juce::Component& c) -> Type* {
+            for (auto* k : c.getChildren())
+                if (auto* found = k->getName() == name ? dynamic_cast<Type*> (k) : find (*k))
+                    return found;
+            return nullptr;
+        };
+        auto* found = find (parent);
+        return found != nullptr ? *found : throw std::runtime_error ("no child named " + name.toStdString());
+    }
+
+    /** A row as the mapping stores it ("type parameter channel") and, given its cell, as the cell shows it. */
+    static juce::String rowText (const Mapping& mapping, int row, juce::Component* cell = nullptr)
+    {
+        const auto stored = juce::String (mapping.getType (row)) + " " + juce::String (mapping.getParameter (row)) + " " + juce::String (mapping.getChannel (row));
+        auto* number = cell != nullptr ? &child<juce::Label> (*cell, "midi note or cc number label") : nullptr;
+        return number == nullptr ? stored : stored + " | " + child<juce::Label> (*cell, "midi channel label").getText() + " " + (number->isVisible() ? number->getText() : "-");
+    }
+
+    /** The items of a combo box with their ids, or the names of the options a property panel shows. */
+    static juce::String texts (juce::Component& c)
+    {
+        juce::StringArray found;
+        if (auto* box = dynamic_cast<juce::ComboBox*> (&c))
+            for (int i = 0; i < box->getNumItems(); ++i)
+                found.add (box->getItemText (i) + "#" + juce::String (box->getItemId (i)));
+        for (auto* k : c.getChildren())
+            found.add (dynamic_cast<juce::PropertyComponent*> (k) != nullptr ? k->getName() : texts (*k));
+        return found.removeEmptyStrings(), found.joinIntoString (",");
+    }
+
+    /** Calls the callback from a second thread that holds the MIDI callback lock, as JUCE's MIDI thread does, while the message loop runs. */
+    static void deliver (juce::Component& cell, const juce::MidiInput* source, const juce::MidiMessage& message)
+    {
+        std::atomic<bool> done { false };
+        std::thread midiThread ([&] {
+            const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
+            dynamic_cast<juce::MidiInputCallback&> (cell).handleIncomingMidiMessage (const_cast<juce::MidiInput*> (source), message);
+            done = true;
+        });
+        EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return done.load(); }));
+        midiThread.join();
+        TestHelpers::pumpMessages (20); // the combo boxes' asynchronous change notifications
+    }
+
+    ScopedTestMidiDevices devices { { "Pad", "Keys" }, { "Pad" } };
+    juce::ValueTree element, outputElement;
+    std::unique_ptr<OutputMappingComponent> output;
+};
