@@ -10,9 +10,8 @@ TEST (MidiCallbackRegistry, AddingAndRemovingMakeAPendingWaitGiveUpAndAWaitWithN
 
     for (const juce::String change : { "add", "remove", "none" })
     {
-        SCOPED_TRACE (change);
         std::atomic<int> gained { -1 };
-        std::thread midi ([&] { // holds the MIDI callback lock while it waits for the message thread, as JUCE's MIDI thread does
+        std::thread midi ([&] { // it holds the MIDI callback lock while it waits for the message thread, as JUCE's MIDI thread does
             const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
             gained = -2;
             gained = MidiCallbackRegistry::ScopedMessageThreadLock().lockWasGained() ? 1 : 0;
@@ -20,22 +19,18 @@ TEST (MidiCallbackRegistry, AddingAndRemovingMakeAPendingWaitGiveUpAndAWaitWithN
         while (gained == -1)
             std::this_thread::yield();
         juce::Thread::sleep (200); // long enough for the thread to be inside its wait; the message loop is not run meanwhile
-
-        // Both take the MIDI callback lock that the thread holds: they return only once its wait gives up.
-        if (change == "add")
-            MidiCallbackRegistry::add (&callback);
-        else if (change == "remove")
-            MidiCallbackRegistry::remove (&callback);
+        if (change != "none") // both take the lock that the thread holds: they return only once its wait gives up
+            change == "add" ? MidiCallbackRegistry::add (&callback) : MidiCallbackRegistry::remove (&callback);
         EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return gained >= 0; }));
         midi.join();
-        EXPECT_EQ (gained, change == "none" ? 1 : 0);
+        EXPECT_EQ (gained, change == "none" ? 1 : 0) << change;
     }
 }
 
 /*
-    Two threads deliver to the cells of the panels that exist, each holding deviceManager's MIDI callback lock as
-    JUCE's MIDI thread does, while the message thread creates and destroys an input and an output panel together.
-    Adding and removing a cell take that lock too, so the run deadlocks unless they make the cells' waits give up.
+    Two threads deliver to the cells of the panels that exist, holding deviceManager's MIDI callback lock as JUCE's MIDI
+    thread does, while the message thread creates and destroys an input and an output panel together. Adding and
+    removing a cell take that lock too, so the run deadlocks unless they make the cells' waits give up.
     scripts/test.sh also runs this test under ThreadSanitizer.
 */
 using MidiCellStress = MidiPanelFixture;
@@ -45,9 +40,9 @@ TEST_F (MidiCellStress, InputAndOutputPanelsComeAndGoWhileTwoMidiThreadsDeliverT
     std::atomic<bool> stop { false }, finished { false };
     std::atomic<int> deliveries[2] {};
     juce::CriticalSection listLock;
-    std::vector<juce::Component*> listed; // as deviceManager's callback list holds the cells
+    std::vector<juce::Component*> listed; // the cells, as deviceManager's callback list holds them
+    auto list = [&] (const std::vector<juce::Component*>& cells) { const juce::ScopedLock sl (listLock); listed = cells; };
     auto listedNow = [&] { const juce::ScopedLock sl (listLock); return listed; };
-    auto list = [&] (std::vector<juce::Component*> cells) { const juce::ScopedLock sl (listLock); listed = cells; };
 
     std::thread watchdog ([&] {
         for (int tenths = 0; ! finished; ++tenths, juce::Thread::sleep (100))
@@ -68,12 +63,11 @@ TEST_F (MidiCellStress, InputAndOutputPanelsComeAndGoWhileTwoMidiThreadsDeliverT
     const auto start = juce::Time::getMillisecondCounterHiRes();
     int panels = 0, learned[2] = {};
     std::thread first (deliver, 0), second (deliver, 1);
-
     for (; panels < 300 || deliveries[0] < 5000 || deliveries[1] < 5000; ++panels)
     {
-        auto input = makeInputPanel (midi ("CC", 7) + midi ("Note", 60) + midi ("CC", 9));
+        auto input = makeInputPanel (midi ("CC", 7) + midi ("Note", 60) + midi ("CC", 9)); // it selects its last row itself
         openOutput (normalAlias, "%", midi ("CC", 7) + midi ("Note", 60) + midi ("CC", 9), 0);
-        inspect().table().selectRow (2); // the input panel selects its last row itself
+        inspect().table.selectRow (2);
         list ({ cell (*input, 0), cell (*input, 1), cell (*input, 2), &inspect().cell (0), &inspect().cell (1), &inspect().cell (2) });
         TestHelpers::pumpMessages (panels % 3); // waiting cells may gain the message-thread lock
         learned[0] += InputMapping (element).getChannel (2) == 5 ? 1 : 0;
@@ -89,6 +83,5 @@ TEST_F (MidiCellStress, InputAndOutputPanelsComeAndGoWhileTwoMidiThreadsDeliverT
     finished = true;
     watchdog.join();
     std::printf ("%d panel pairs, %d input and %d output panels learned, %.1f s\n", panels, learned[0], learned[1], (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0);
-    EXPECT_GT (learned[0], 0); // the waits did gain the lock, not only give up
-    EXPECT_GT (learned[1], 0);
+    EXPECT_GT (learned[0] * learned[1], 0); // the waits did gain the lock, not only give up
 }

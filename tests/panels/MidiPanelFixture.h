@@ -8,31 +8,25 @@
 #include "model/InputMapping.h"
 #include "model/OutputMapping.h"
 #include "panels/InputMappingComponent.h"
-#include "panels/InputMidiCellComponent.h"
 #include "panels/OutputMappingComponent.h"
-#include "panels/OutputMappingMidiCellComponent.h"
 #include "support/TestHelpers.h"
 #include "support/TestMidiDevices.h"
 
-/** Reaches the output panel's children for the tests (the panel names it as a friend). */
+/** The output panel's children (the panel names it as a friend). */
 struct OutputMappingInspector
 {
     OutputMappingComponent& panel;
-
-    juce::ComboBox& valueBox() const { return *panel.valueComboBox; }
-    juce::ComboBox& typeBox() const { return *panel.typeComboBox; }
-    juce::TableListBox& table() const { return *panel.midiTable; }
-    juce::Slider& slider() const { return *panel.testSlider; }
-    juce::TextButton& testButton() const { return *panel.testButton; }
-    juce::TextButton& addMidiButton() const { return *panel.addMidiButton; }
-    juce::Component& cell (int row) const { return *panel.midiTable->getCellComponent (1, row); }
+    juce::ComboBox &valueBox = *panel.valueComboBox, &typeBox = *panel.typeComboBox;
+    juce::TableListBox& table = *panel.midiTable;
+    juce::Slider& slider = *panel.testSlider;
+    juce::TextButton &testButton = *panel.testButton, &addMidiButton = *panel.addMidiButton;
+    juce::Component& cell (int row) const { return *table.getCellComponent (1, row); }
 };
 
-/** Input and output panels on mappings of their own, with the built-in catalogue and the MIDI inputs "Pad" (the default input) and "Keys", both enabled, and the default output "Pad". */
+/** Input and output panels on mappings of their own, with the built-in catalogue, the enabled MIDI inputs "Pad" (the default input) and "Keys", and the default output "Pad". */
 struct MidiPanelFixture : ::testing::Test
 {
-    static constexpr const char* fxOnOff = "fam(Fx)[0x1].OnOff";      ///< "Logic"
-    static constexpr const char* normalAlias = "fam(Fx)[0x1].DryWet"; ///< "Normal"
+    static constexpr const char *fxOnOff = "fam(Fx)[0x1].OnOff", *normalAlias = "fam(Fx)[0x1].DryWet"; // "Logic", "Normal"
 
     MidiPanelFixture()
     {
@@ -64,38 +58,35 @@ struct MidiPanelFixture : ::testing::Test
         output.reset();
         devices->sent.clear();
         outputElement = TestHelpers::parse ("<mapping><control alias=\"" + alias + "\" value=\"" + value + "\"/>" + midiXml + "</mapping>");
-        output = std::make_unique<OutputMappingComponent>();
-        output->setMapping (new OutputMapping (outputElement));
+        (output = std::make_unique<OutputMappingComponent>())->setMapping (new OutputMapping (outputElement));
         output->setSize (300, 640);
-        inspect().table().updateContent();
+        inspect().table.updateContent();
         TestHelpers::pumpMessages (settleMs);
         return *output->getMapping();
     }
 
     OutputMappingInspector inspect() const { return { *output }; }
-    static juce::TableListBox& table (InputMappingComponent& panel) { return child<juce::TableListBox> (panel, "new component"); }
-    static juce::Component* cell (InputMappingComponent& panel, int row) { return table (panel).getCellComponent (1, row); }
+    static juce::TableListBox& table (juce::Component& panel) { return child<juce::TableListBox> (panel, "new component"); }
+    static juce::Component* cell (juce::Component& panel, int row) { return table (panel).getCellComponent (1, row); }
 
-    /** The first child of that type and component name, depth first; a missing one throws. */
+    /** The first child of that type and name, breadth first; a missing one throws. */
     template <typename Type>
     static Type& child (juce::Component& parent, const juce::String& name)
     {
-        std::function<Type*(juce::Component&)> find = [&] (juce::Component& c) -> Type* {
-            for (auto* k : c.getChildren())
-                if (auto* found = k->getName() == name ? dynamic_cast<Type*> (k) : find (*k))
-                    return found;
-            return nullptr;
-        };
-        auto* found = find (parent);
-        return found != nullptr ? *found : throw std::runtime_error ("no child named " + name.toStdString());
+        juce::Array<juce::Component*> all { &parent };
+        for (int i = 0; i < all.size(); all.addArray (all[i++]->getChildren()))
+            if (auto* found = dynamic_cast<Type*> (all[i]); found != nullptr && i > 0 && all[i]->getName() == name)
+                return *found;
+        throw std::runtime_error ("no child named " + name.toStdString());
     }
 
     /** A row as the mapping stores it ("type parameter channel") and, given its cell, as the cell shows it. */
     static juce::String rowText (const Mapping& mapping, int row, juce::Component* cell = nullptr)
     {
-        const auto stored = juce::String (mapping.getType (row)) + " " + juce::String (mapping.getParameter (row)) + " " + juce::String (mapping.getChannel (row));
-        auto* number = cell != nullptr ? &child<juce::Label> (*cell, "midi note or cc number label") : nullptr;
-        return number == nullptr ? stored : stored + " | " + child<juce::Label> (*cell, "midi channel label").getText() + " " + (number->isVisible() ? number->getText() : "-");
+        auto text = juce::String (mapping.getType (row)) + " " + juce::String (mapping.getParameter (row)) + " " + juce::String (mapping.getChannel (row));
+        if (auto* number = cell != nullptr ? &child<juce::Label> (*cell, "midi note or cc number label") : nullptr)
+            text << " | " << child<juce::Label> (*cell, "midi channel label").getText() << " " << (number->isVisible() ? number->getText() : "-");
+        return text;
     }
 
     /** The items of a combo box with their ids, or the names of the options a property panel shows. */
@@ -110,7 +101,7 @@ struct MidiPanelFixture : ::testing::Test
         return found.removeEmptyStrings(), found.joinIntoString (",");
     }
 
-    /** Calls the callback from a second thread that holds the MIDI callback lock, as JUCE's MIDI thread does, while the message loop runs. */
+    /** Calls the cell from a second thread that holds the MIDI callback lock, as JUCE's MIDI thread does, while the message loop runs. */
     static void deliver (juce::Component& cell, const juce::MidiInput* source, const juce::MidiMessage& message)
     {
         std::atomic<bool> done { false };

@@ -3,24 +3,13 @@
 
 using OutputMappingMidiCell = MidiPanelFixture;
 
-TEST_F (OutputMappingMidiCell, TypedLabelsShowWhatIsStoredAndTheDurationOrRangeLabelAndModeIconFollowTheMode)
+TEST_F (OutputMappingMidiCell, TheDurationOrRangeLabelAndTheModeIconFollowTheMode)
 {
-    auto& mapping = openOutput (normalAlias, "5", "<midi loop=\"true\"/>" + midi ("Note", 61, 2, "1", 500));
-    for (const auto& [value, typed, shown] : { std::tuple { true, "%", "%" }, { true, "300", "127" }, { true, "soft", "0" }, { false, "250", "250" }, { false, "long", "0" } })
-    {
-        auto& label = child<juce::Label> (inspect().cell (0), value ? "midi value label" : "duration or range label");
-        label.setText (typed, juce::sendNotificationSync);
-        EXPECT_EQ (label.getText() + " " + (value ? mapping.getValue (0) : juce::String (mapping.getDuration (0))), juce::String (shown) + " " + shown);
-    }
-
-    // Each row's label (hidden: "-") and the 16 by 16 icon at (171, 3): loop, first or second half, none.
+    // Each row's label (hidden: "-") and its 16 by 16 icon at (171, 3): loop (durations typed in: "*"), first or second half, none.
     const juce::Image icons[] = { Resources::getImage ("mode_loop.png"), Resources::getImage ("mode_first_half.png"), Resources::getImage ("mode_second_half.png"), {} };
     const struct { const char *marker, *labels, *icons; } cases[] = {
-        { "<midi loop=\"true\"/>", "500 250 500 500", "0000" },
-        { "<midi map=\"true\"/>", "0.0-0.5 0.5-1.0 0.0-0.5 0.5-1.0", "1122" },
-        { "<midi fillingMap=\"true\"/>", "0.0-0.5 0.5-1.0 0.0-0.5 0.5-1.0", "1122" },
-        { "<midi simpleMap=\"true\"/>", "0.0-0.3 0.3-0.6 0.6-1.0 1.0-1.3", "1111" },
-        { "", "- - - -", "3333" },
+        { "<midi loop=\"true\"/>", "500* 250* 500* 500*", "0000" }, { "<midi map=\"true\"/>", "0.0-0.5 0.5-1.0 0.0-0.5 0.5-1.0", "1122" },
+        { "<midi simpleMap=\"true\"/>", "0.0-0.3 0.3-0.6 0.6-1.0 1.0-1.3", "1111" }, { "", "- - - -", "3333" },
     };
 
     for (const auto& c : cases)
@@ -31,8 +20,7 @@ TEST_F (OutputMappingMidiCell, TypedLabelsShowWhatIsStoredAndTheDurationOrRangeL
         for (int row = 0; row < 4; ++row)
         {
             auto& label = child<juce::Label> (inspect().cell (row), "duration or range label");
-            labels.add (label.isVisible() ? label.getText() : "-");
-            EXPECT_EQ (label.isVisible() && label.isEditableOnSingleClick(), c.icons[row] == '0') << row; // durations are typed in loop mode only
+            labels.add (label.isVisible() ? label.getText() + (label.isEditableOnSingleClick() ? "*" : "") : "-");
             juce::Image expected (juce::Image::ARGB, 16, 16, true);
             juce::Graphics (expected).drawImageAt (icons[c.icons[row] - '0'], 0, 0);
             const auto shown = TestHelpers::renderComponent (inspect().cell (row)).getClippedImage ({ 171, 3, 16, 16 });
@@ -49,8 +37,7 @@ TEST_F (OutputMappingMidiCell, DraggingRowZeroOntoRowTwoMovesItThereThroughTheCo
     output->addToDesktop (juce::ComponentPeer::windowIsTemporary);
     output->setVisible (true);
     TestHelpers::pumpMessages (100);
-    // Rows are 22 pixels high from y 192; x 250 lies on the select helper button only.
-    for (const auto& [y, down] : { std::pair { 203, true }, { 212, true }, { 244, true }, { 247, false } })
+    for (const auto& [y, down] : { std::pair { 203, true }, { 212, true }, { 244, true }, { 247, false } }) // rows of 22 from 192; x 250 is on the select helper button only
     {
         output->getPeer()->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, { 250.0f, (float) y }, down ? juce::ModifierKeys::leftButtonModifier : juce::ModifierKeys(),
                                              juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation, juce::Time::currentTimeMillis());
@@ -59,31 +46,25 @@ TEST_F (OutputMappingMidiCell, DraggingRowZeroOntoRowTwoMovesItThereThroughTheCo
     }
     EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return ! output->isDragAndDropActive(); }));
     EXPECT_EQ (mapping.getDescription() + " | " + rowText (mapping, 2, &inspect().cell (2)), "CH 1, CC 2, 0 & CH 1, CC 3, 0 & CH 1, CC 1, 0 | 0 1 1 | CH 1 1");
-    EXPECT_EQ (inspect().table().getSelectedRows().size() + 10 * inspect().table().getSelectedRow(), 21); // row 2 alone
+    EXPECT_EQ (inspect().table.getSelectedRows().size() + 10 * inspect().table.getSelectedRow(), 21); // row 2 alone
     EXPECT_FALSE (dynamic_cast<juce::DragAndDropTarget&> (inspect().cell (1)).isInterestedInDragSource ({ juce::var (1), nullptr, {} })); // never onto itself
 }
 
-TEST_F (OutputMappingMidiCell, SelectedRowLearnsMessagesOfTheDefaultInputWithTheFlipRule)
+TEST_F (OutputMappingMidiCell, ASelectedRowLearnsMessagesOfTheDefaultInputWithTheFlipRule)
 {
     auto& mapping = openOutput (normalAlias, "5", midi ("CC", 7, 1, "0x7f") + midi ("CC", 9));
     OutputMapping::learnFlipCount = 0;
     using M = juce::MidiMessage;
-    const struct { const char* input; bool select; M message; const char* expected; } cases[] = {
-        { "Pad", false, M::controllerEvent (1, 7, 0), "CH 1, CC 7, 0x7f 127" }, // no row selected
-        { "Pad", true, M::controllerEvent (1, 7, 0), "CH 1, CC 7, 0x0 0" },
-        { "Pad", true, M::controllerEvent (1, 7, 127), "CH 1, CC 7, 0x7f 127" },
-        { "Pad", true, M::controllerEvent (1, 7, 0), "CH 1, CC 7, 0x7f 127" }, // the third flip in a row
-        { "Keys", true, M::controllerEvent (1, 7, 5), "CH 1, CC 7, 0x7f 127" }, // not the default input
-        { "Pad", true, M::noteOn (3, 60, (juce::uint8) 100), "CH 3, Note C4 (60), 0x64 100" },
+    const struct { const char* input; M message; const char* expected; } cases[] = { // the first while no row is selected
+        { "Pad", M::controllerEvent (1, 7, 0), "CH 1, CC 7, 0x7f 127" }, { "Pad", M::controllerEvent (1, 7, 0), "CH 1, CC 7, 0x0 0" },
+        { "Pad", M::controllerEvent (1, 7, 127), "CH 1, CC 7, 0x7f 127" }, { "Pad", M::controllerEvent (1, 7, 0), "CH 1, CC 7, 0x7f 127" }, // the third flip in a row
+        { "Keys", M::controllerEvent (1, 7, 5), "CH 1, CC 7, 0x7f 127" }, { "Pad", M::noteOn (3, 60, (juce::uint8) 100), "CH 3, Note C4 (60), 0x64 100" },
     };
 
     for (const auto& c : cases)
     {
-        SCOPED_TRACE (c.expected);
-        if (c.select)
-            inspect().table().selectRow (0);
         deliver (inspect().cell (0), devices->getSource (c.input), c.message);
-        EXPECT_EQ (mapping.getDescription().upToFirstOccurrenceOf (" & ", false, false) + " " + child<juce::Label> (inspect().cell (0), "midi value label").getText(), c.expected);
+        EXPECT_EQ (mapping.getDescription().replace (" & CH 1, CC 9, 0", " ") + child<juce::Label> (inspect().cell (0), "midi value label").getText(), c.expected);
+        inspect().table.selectRow (0);
     }
-    EXPECT_EQ (mapping.getDescription().fromFirstOccurrenceOf (" & ", false, false), "CH 1, CC 9, 0");
 }
