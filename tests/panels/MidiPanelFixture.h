@@ -12,28 +12,15 @@
 #include "support/TestHelpers.h"
 #include "support/TestMidiDevices.h"
 
-/** The output panel's children (the panel names it as a friend). */
-struct OutputMappingInspector
-{
-    OutputMappingComponent& panel;
-    juce::ComboBox &valueBox = *panel.valueComboBox, &typeBox = *panel.typeComboBox;
-    juce::TableListBox& table = *panel.midiTable;
-    juce::Slider& slider = *panel.testSlider;
-    juce::TextButton &testButton = *panel.testButton, &addMidiButton = *panel.addMidiButton;
-    juce::Component& cell (int row) const { return *table.getCellComponent (1, row); }
-};
-
 /** Input and output panels on mappings of their own, with the built-in catalogue, the enabled MIDI inputs "Pad" (the default input) and "Keys", and the default output "Pad". */
 struct MidiPanelFixture : ::testing::Test
 {
-    static constexpr const char *fxOnOff = "fam(Fx)[0x1].OnOff", *normalAlias = "fam(Fx)[0x1].DryWet"; // "Logic", "Normal"
+    static constexpr const char* normalAlias = "fam(Fx)[0x1].DryWet";
 
     MidiPanelFixture()
     {
         if (controlCatalogue == nullptr)
             (controlCatalogue = std::make_unique<ControlCatalogue>())->load();
-        devices->enabled = { "Pad", "Keys" };
-        devices->defaultOutput = "Pad";
     }
 
     static juce::String midi (const juce::String& type, int parameter, int channel = 1, const juce::String& value = "0", int duration = 0)
@@ -41,12 +28,11 @@ struct MidiPanelFixture : ::testing::Test
         return "<midi type=\"" + type + "\" parameter=\"" + juce::String (parameter) + "\" channel=\"" + juce::String (channel) + "\" value=\"" + value + "\" duration=\"" + juce::String (duration) + "\"/>";
     }
 
-    /** An input panel on a new mapping; preset is a catalogue preset's name or, starting with '<', a preset element. */
-    std::unique_ptr<InputMappingComponent> makeInputPanel (const juce::String& events, const juce::String& alias = fxOnOff, const juce::String& preset = {})
+    /** An input panel on a new mapping of the "Logic" control Fx OnOff with the catalogue preset given. */
+    std::unique_ptr<InputMappingComponent> makeInputPanel (const juce::String& events, const juce::String& preset = {})
     {
-        element = TestHelpers::parse ("<mapping><events>" + events + "</events><controls><control alias=\"" + alias + "\"/></controls>" + (preset.startsWith ("<") ? preset : "") + "</mapping>");
-        if (preset.isNotEmpty() && ! preset.startsWith ("<"))
-            InputMapping (element).setPreset (preset);
+        element = TestHelpers::parse ("<mapping><events>" + events + "</events><controls><control alias=\"fam(Fx)[0x1].OnOff\"/></controls></mapping>");
+        InputMapping (element).setPreset (preset);
         auto panel = std::make_unique<InputMappingComponent>();
         panel->setInputMapping (new InputMapping (element));
         return panel;
@@ -60,17 +46,13 @@ struct MidiPanelFixture : ::testing::Test
         outputElement = TestHelpers::parse ("<mapping><control alias=\"" + alias + "\" value=\"" + value + "\"/>" + midiXml + "</mapping>");
         (output = std::make_unique<OutputMappingComponent>())->setMapping (new OutputMapping (outputElement));
         output->setSize (300, 640);
-        inspect().table.updateContent();
+        table (*output).updateContent();
         TestHelpers::pumpMessages (settleMs);
         return *output->getMapping();
     }
 
-    OutputMappingInspector inspect() const { return { *output }; }
-    static juce::TableListBox& table (juce::Component& panel) { return child<juce::TableListBox> (panel, "new component"); }
-    static juce::Component* cell (juce::Component& panel, int row) { return table (panel).getCellComponent (1, row); }
-
     /** The first child of that type and name, breadth first; a missing one throws. */
-    template <typename Type>
+    template <typename Type = juce::Component>
     static Type& child (juce::Component& parent, const juce::String& name)
     {
         juce::Array<juce::Component*> all { &parent };
@@ -80,6 +62,11 @@ struct MidiPanelFixture : ::testing::Test
         throw std::runtime_error ("no child named " + name.toStdString());
     }
 
+    template <typename Type = juce::Component>
+    Type& out (const juce::String& name) const { return child<Type> (*output, name); }
+    static juce::TableListBox& table (juce::Component& panel) { return child<juce::TableListBox> (panel, "new component"); }
+    static juce::Component& cell (juce::Component& panel, int row) { return *table (panel).getCellComponent (1, row); }
+
     /** A row as the mapping stores it ("type parameter channel") and, given its cell, as the cell shows it. */
     static juce::String rowText (const Mapping& mapping, int row, juce::Component* cell = nullptr)
     {
@@ -87,18 +74,6 @@ struct MidiPanelFixture : ::testing::Test
         if (auto* number = cell != nullptr ? &child<juce::Label> (*cell, "midi note or cc number label") : nullptr)
             text << " | " << child<juce::Label> (*cell, "midi channel label").getText() << " " << (number->isVisible() ? number->getText() : "-");
         return text;
-    }
-
-    /** The items of a combo box with their ids, or the names of the options a property panel shows. */
-    static juce::String texts (juce::Component& c)
-    {
-        juce::StringArray found;
-        if (auto* box = dynamic_cast<juce::ComboBox*> (&c))
-            for (int i = 0; i < box->getNumItems(); ++i)
-                found.add (box->getItemText (i) + "#" + juce::String (box->getItemId (i)));
-        for (auto* k : c.getChildren())
-            found.add (dynamic_cast<juce::PropertyComponent*> (k) != nullptr ? k->getName() : texts (*k));
-        return found.removeEmptyStrings(), found.joinIntoString (",");
     }
 
     /** Calls the cell from a second thread that holds the MIDI callback lock, as JUCE's MIDI thread does, while the message loop runs. */
@@ -115,7 +90,7 @@ struct MidiPanelFixture : ::testing::Test
         TestHelpers::pumpMessages (20); // the combo boxes' asynchronous change notifications
     }
 
-    ScopedTestMidiDevices devices { { "Pad", "Keys" }, { "Pad" } };
+    ScopedTestMidiDevices devices { { "Pad", "Keys" }, { "Pad" }, { "Pad", "Keys" }, "Pad" };
     juce::ValueTree element, outputElement;
     std::unique_ptr<OutputMappingComponent> output;
 };
