@@ -16,7 +16,6 @@ struct ControllerInfoPanel : MainViewCommandsFixture
 
     /** The enabled inputs, the default output and the stored device. */
     juce::String state() const { auto names = devices->enabled; return names.sort (false), names.joinIntoString (",") + "|" + devices->defaultOutput + "|" + doc.getMacDevice(); }
-    juce::Component& child (int index) const { return *panel->getChildComponent (index); }
     juce::Colour iconPixel() const { return TestHelpers::renderComponent (*inspect().rightPanel()).getPixelAt (167, 271); }
 
     ScopedTestMidiDevices devices { { "A", "B", "C" }, { "A", "B", "C" } };
@@ -45,14 +44,14 @@ TEST_F (ControllerInfoPanel, BuildingAppliesTheStoredOrFirstDeviceOnlyAfterSetDo
         doc.newDocument();
         doc.setMacDevice (row.stored);
         build();
-        auto& combo = dynamic_cast<juce::ComboBox&> (child (12));
+        auto& combo = dynamic_cast<juce::ComboBox&> (*panel->getChildComponent (12));
         EXPECT_EQ (juce::String (combo.getNumItems()) + " " + combo.getText() + "#" + juce::String (combo.getSelectedId()), row.shown);
         EXPECT_EQ (stateRightAfterSetDocument + " " + state() + (doc.hasChangedSinceSaved() ? " changed" : ""), juce::String (row.enabled) + "||" + row.stored + " " + row.after);
     }
 
     devices->inputNames.add ("D"); // listed after the panel was built: it keeps its state
     devices->enabled.add ("D");
-    dynamic_cast<juce::ComboBox&> (child (12)).setSelectedId (3);
+    dynamic_cast<juce::ComboBox&> (*panel->getChildComponent (12)).setSelectedId (3);
     TestHelpers::pumpMessages (50);
     EXPECT_EQ (state(), "C,D|C|C");
 }
@@ -80,7 +79,6 @@ TEST_F (ControllerInfoPanel, ChangeShowsAChosenPictureWithoutStoringItAndAPanelR
 
     for (const auto& row : rows)
     {
-        SCOPED_TRACE (row.file + juce::String (row.replaced ? ", replaced" : ""));
         TestHelpers::ModalEnder chooser (*row.file != 0 ? 1 : 0, [&] (juce::Component& modal) {
             CommandTestHelpers::chooseFile (folder.getChildFile (row.file)) (modal);
             if (row.replaced)
@@ -90,7 +88,7 @@ TEST_F (ControllerInfoPanel, ChangeShowsAChosenPictureWithoutStoringItAndAPanelR
         ASSERT_TRUE (TestHelpers::pumpUntil ([&] { return chooser.hasEnded(); }));
         TestHelpers::pumpMessages (50);
         EXPECT_EQ (chooser.getEndedComponentName(), "Select Icon ...");
-        EXPECT_TRUE (TestHelpers::near (iconPixel(), row.shown) && ! TestHelpers::near (documentIcon, Colours::iconFrame));
+        EXPECT_TRUE (TestHelpers::near (iconPixel(), row.shown) && ! TestHelpers::near (documentIcon, Colours::iconFrame)) << row.file << (row.replaced ? ", replaced" : "");
     }
 
     ASSERT_TRUE (document().save());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <future>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -15,8 +16,6 @@
 /** Input and output panels on mappings of their own, with the built-in catalogue, the enabled MIDI inputs "Pad" (the default input) and "Keys", and the default output "Pad". */
 struct MidiPanelFixture : ::testing::Test
 {
-    static constexpr const char* normalAlias = "fam(Fx)[0x1].DryWet";
-
     MidiPanelFixture()
     {
         if (controlCatalogue == nullptr)
@@ -38,12 +37,12 @@ struct MidiPanelFixture : ::testing::Test
         return panel;
     }
 
-    /** Shows an output mapping of the alias and control value over the "midi" elements as output, 300 by 640. */
-    OutputMapping& openOutput (const juce::String& alias, const juce::String& value, const juce::String& midiXml, int settleMs = 100)
+    /** Shows an output mapping of the "Normal" control Fx DryWet with the value over the "midi" elements as output, 300 by 640. */
+    OutputMapping& openOutput (const juce::String& value, const juce::String& midiXml, int settleMs = 100)
     {
         output.reset();
         devices->sent.clear();
-        outputElement = TestHelpers::parse ("<mapping><control alias=\"" + alias + "\" value=\"" + value + "\"/>" + midiXml + "</mapping>");
+        outputElement = TestHelpers::parse ("<mapping><control alias=\"fam(Fx)[0x1].DryWet\" value=\"" + value + "\"/>" + midiXml + "</mapping>");
         (output = std::make_unique<OutputMappingComponent>())->setMapping (new OutputMapping (outputElement));
         output->setSize (300, 640);
         table (*output).updateContent();
@@ -52,7 +51,7 @@ struct MidiPanelFixture : ::testing::Test
     }
 
     /** The first child of that type and name, breadth first; a missing one throws. */
-    template <typename Type = juce::Component>
+    template <typename Type>
     static Type& child (juce::Component& parent, const juce::String& name)
     {
         juce::Array<juce::Component*> all { &parent };
@@ -62,8 +61,6 @@ struct MidiPanelFixture : ::testing::Test
         throw std::runtime_error ("no child named " + name.toStdString());
     }
 
-    template <typename Type = juce::Component>
-    Type& out (const juce::String& name) const { return child<Type> (*output, name); }
     static juce::TableListBox& table (juce::Component& panel) { return child<juce::TableListBox> (panel, "new component"); }
     static juce::Component& cell (juce::Component& panel, int row) { return *table (panel).getCellComponent (1, row); }
 
@@ -79,14 +76,11 @@ struct MidiPanelFixture : ::testing::Test
     /** Calls the cell from a second thread that holds the MIDI callback lock, as JUCE's MIDI thread does, while the message loop runs. */
     static void deliver (juce::Component& cell, const juce::MidiInput* source, const juce::MidiMessage& message)
     {
-        std::atomic<bool> done { false };
-        std::thread midiThread ([&] {
+        auto midiThread = std::async (std::launch::async, [&] {
             const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
             dynamic_cast<juce::MidiInputCallback&> (cell).handleIncomingMidiMessage (const_cast<juce::MidiInput*> (source), message);
-            done = true;
         });
-        EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return done.load(); }));
-        midiThread.join();
+        EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return midiThread.wait_for (std::chrono::seconds (0)) == std::future_status::ready; }));
         TestHelpers::pumpMessages (20); // the combo boxes' asynchronous change notifications
     }
 

@@ -4,7 +4,7 @@ using OutputMappingMidiCell = MidiPanelFixture;
 
 TEST_F (OutputMappingMidiCell, ARowDraggedOntoAnotherMovesThereAndTheSelectedRowLearnsFromTheDefaultInputWithTheFlipRule)
 {
-    auto& mapping = openOutput (normalAlias, "5", midi ("CC", 7, 1, "0x7f") + midi ("CC", 2) + midi ("CC", 3));
+    auto& mapping = openOutput ("5", midi ("CC", 7, 1, "0x7f") + midi ("CC", 2) + midi ("CC", 3));
     output->addToDesktop (juce::ComponentPeer::windowIsTemporary);
     output->setVisible (true);
     TestHelpers::pumpMessages (100);

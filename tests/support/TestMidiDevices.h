@@ -1,8 +1,5 @@
 #pragma once
 
-#include <algorithm>
-#include <vector>
-
 #include "app/MidiDevices.h"
 #include "app/WirelaceApplication.h"
 
@@ -20,7 +17,6 @@ struct TestMidiDevices : MidiDevices
     bool hasDefaultOutput() const override { return defaultOutput.isNotEmpty(); }
     void sendToDefaultOutput (const juce::MidiMessage& message) override { sent.push_back ({ message, juce::Time::getMillisecondCounterHiRes() }); }
 
-    /** The first enabled input in the list is the default one. */
     bool isDefaultInput (const juce::MidiInput* source) const override
     {
         const auto* first = std::find_if (inputNames.begin(), inputNames.end(), [this] (auto& name) { return enabled.contains (name); });
