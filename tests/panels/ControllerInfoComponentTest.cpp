@@ -14,8 +14,7 @@ struct ControllerInfoPanel : MainViewCommandsFixture
         TestHelpers::pumpMessages (50);
     }
 
-    /** The enabled inputs, the default output and the stored device. */
-    juce::String state() const { auto names = devices->enabled; return names.sort (false), names.joinIntoString (",") + "|" + devices->defaultOutput + "|" + doc.getMacDevice(); }
+    juce::String state() const { auto names = devices->enabled; names.sort (false); return names.joinIntoString (",") + "|" + devices->defaultOutput + "|" + doc.getMacDevice(); } // enabled|output|stored
     juce::Colour iconPixel() const { return TestHelpers::renderComponent (*inspect().rightPanel()).getPixelAt (167, 271); }
 
     ScopedTestMidiDevices devices { { "A", "B", "C" }, { "A", "B", "C" } };
@@ -28,10 +27,13 @@ TEST_F (ControllerInfoPanel, BuildingAppliesTheStoredOrFirstDeviceOnlyAfterSetDo
 {
     // Inputs, those enabled and the stored name; then the box's items, text and id, and the enabled inputs, default output and stored name.
     const struct { const char *inputs, *enabled, *stored, *shown, *after; } rows[] = {
-        { "", "", "", "0 #0", "||" }, { "", "", "X", "0 X#0", "||X" },                       // no devices
-        { "A,B,C", "", "", "3 A#1", "A|A|A" }, { "A,B,C", "A", "", "3 A#1", "A||" },         // nothing stored: the first
-        { "A,B,C", "A,C", "B", "3 B#2", "B|B|B" }, { "A,B,C", "A,B", "B", "3 B#2", "A,B||B" }, // stored, not yet or already enabled
-        { "A,B,C", "A", "Gone", "3 Gone#0", "||Gone" },                                      // a name that no device has
+        { "", "", "", "0 #0", "||" },                    // no devices
+        { "", "", "X", "0 X#0", "||X" },
+        { "A,B,C", "", "", "3 A#1", "A|A|A" },           // nothing stored: the first
+        { "A,B,C", "A", "", "3 A#1", "A||" },
+        { "A,B,C", "A,C", "B", "3 B#2", "B|B|B" },       // stored, not yet enabled
+        { "A,B,C", "A,B", "B", "3 B#2", "A,B||B" },      // stored, already enabled
+        { "A,B,C", "A", "Gone", "3 Gone#0", "||Gone" }, // a name that no device has
     };
 
     TestHelpers::pumpMessages (50); // the window's own panel applies its device first
@@ -58,10 +60,9 @@ TEST_F (ControllerInfoPanel, BuildingAppliesTheStoredOrFirstDeviceOnlyAfterSetDo
 
 TEST_F (ControllerInfoPanel, ChangeShowsAChosenPictureWithoutStoringItAndAPanelReplacedMeanwhileIsLeftAlone)
 {
-    using namespace PanelDrawing;
     TestHelpers::writeSnapshot (*inspect().rightPanel(), "controller-info-panel");
-    TestHelpers::expectPixels (TestHelpers::renderComponent (*inspect().rightPanel()), { { 50, 300, Colours::infoBody.getARGB() }, { 116, 220, Colours::iconFrame.getARGB() },
-        { 217, 321, Colours::iconFrame.getARGB() }, { 270, 27, Colours::sectionFrame.getARGB() }, { 270, 188, Colours::sectionFrame.getARGB() }, { 150, 366, Colours::sectionTop.getARGB() } });
+    TestHelpers::expectPixels (TestHelpers::renderComponent (*inspect().rightPanel()), { { 50, 300, PanelDrawing::Colours::infoBody.getARGB() }, { 116, 220, PanelDrawing::Colours::iconFrame.getARGB() },
+        { 217, 321, PanelDrawing::Colours::iconFrame.getARGB() }, { 270, 27, PanelDrawing::Colours::sectionFrame.getARGB() }, { 270, 188, PanelDrawing::Colours::sectionFrame.getARGB() }, { 150, 366, PanelDrawing::Colours::sectionTop.getARGB() } });
 
     TestHelpers::pumpMessages (50); // the panel applies its device first
     ASSERT_TRUE (document().saveAs (folder.getChildFile ("a.mappings")));
@@ -74,7 +75,10 @@ TEST_F (ControllerInfoPanel, ChangeShowsAChosenPictureWithoutStoringItAndAPanelR
     // The file chosen (none: cancelled) and whether the panel is replaced while the chooser is open; the icon shown after.
     const auto documentIcon = iconPixel();
     const struct { const char* file; bool replaced; juce::Colour shown; } rows[] = {
-        { "", false, documentIcon }, { "red.png", false, juce::Colours::red }, { "broken.png", false, Colours::iconFrame }, { "red.png", true, documentIcon },
+        { "", false, documentIcon },
+        { "red.png", false, juce::Colours::red },
+        { "broken.png", false, PanelDrawing::Colours::iconFrame },
+        { "red.png", true, documentIcon },
     };
 
     for (const auto& row : rows)
@@ -88,7 +92,7 @@ TEST_F (ControllerInfoPanel, ChangeShowsAChosenPictureWithoutStoringItAndAPanelR
         ASSERT_TRUE (TestHelpers::pumpUntil ([&] { return chooser.hasEnded(); }));
         TestHelpers::pumpMessages (50);
         EXPECT_EQ (chooser.getEndedComponentName(), "Select Icon ...");
-        EXPECT_TRUE (TestHelpers::near (iconPixel(), row.shown) && ! TestHelpers::near (documentIcon, Colours::iconFrame)) << row.file << (row.replaced ? ", replaced" : "");
+        EXPECT_TRUE (TestHelpers::near (iconPixel(), row.shown) && ! TestHelpers::near (documentIcon, PanelDrawing::Colours::iconFrame)) << row.file << (row.replaced ? ", replaced" : "");
     }
 
     ASSERT_TRUE (document().save());

@@ -5,8 +5,7 @@ using InputMidiCell = MidiPanelFixture;
 TEST_F (InputMidiCell, LearnsNotesControllersAndPitchWheelsOfTheDefaultInputWhileItsRowIsSelected)
 {
     using M = juce::MidiMessage;
-    // The second row, whether it stays selected (the last row is on opening), the input and message; the row after, and whether
-    // the preset step ran, which it does when the kind before and the kind learned are the same: the preset is cleared.
+    // The second row, kept selected or not, the input and message; the row after, and whether the preset step cleared the preset (same kind before and after).
     const struct { juce::String event; bool selected; const char* input; M message; const char* expected; bool presetStep; } cases[] = {
         { midi ("Note", 60), false, "Pad", M::controllerEvent (3, 20, 5), "1 60 1 | CH 1 60", false },
         { midi ("Note", 60), true, "Pad", M::controllerEvent (3, 20, 5), "0 20 3 | CH 3 20", false },

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/MacOsXLookAndFeel.h"
 #include "model/ControlCatalogue.h"
 #include "model/InputMapping.h"
 #include "model/OutputMapping.h"
@@ -13,14 +14,17 @@
 #include "support/TestHelpers.h"
 #include "support/TestMidiDevices.h"
 
-/** Input and output panels on mappings of their own, with the built-in catalogue, the enabled MIDI inputs "Pad" (the default input) and "Keys", and the default output "Pad". */
+/** Input and output panels on mappings of their own, in the editor's look, with the built-in catalogue, the enabled MIDI inputs "Pad" (the default input) and "Keys", and the default output "Pad". */
 struct MidiPanelFixture : ::testing::Test
 {
     MidiPanelFixture()
     {
         if (controlCatalogue == nullptr)
             (controlCatalogue = std::make_unique<ControlCatalogue>())->load();
+        juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
     }
+
+    ~MidiPanelFixture() override { juce::LookAndFeel::setDefaultLookAndFeel (nullptr); }
 
     static juce::String midi (const juce::String& type, int parameter, int channel = 1, const juce::String& value = "0", int duration = 0)
     {
@@ -84,6 +88,7 @@ struct MidiPanelFixture : ::testing::Test
         TestHelpers::pumpMessages (20); // the combo boxes' asynchronous change notifications
     }
 
+    MacOsXLookAndFeel lookAndFeel;
     ScopedTestMidiDevices devices { { "Pad", "Keys" }, { "Pad" }, { "Pad", "Keys" }, "Pad" };
     juce::ValueTree element, outputElement;
     std::unique_ptr<OutputMappingComponent> output;

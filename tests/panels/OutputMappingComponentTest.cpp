@@ -1,4 +1,3 @@
-#include "app/MacOsXLookAndFeel.h"
 #include "panels/MidiPanelFixture.h"
 
 using OutputMappingPanel = MidiPanelFixture;
@@ -33,9 +32,7 @@ TEST_F (OutputMappingPanel, TestSendsPercentRowsWithTheSliderValueAndOtherRowsAs
 
 TEST_F (OutputMappingPanel, LoopSendsTheNextRowAfterEachRowsDurationUntilStoppedOrClosed)
 {
-    MacOsXLookAndFeel lookAndFeel; // the editor's own, as the running editor shows the panel
     openOutput ("5", "<midi loop=\"true\"/>" + midi ("CC", 10, 1, "0", 500) + midi ("CC", 11, 1, "0", 250) + midi ("CC", 12, 1, "0", 1000));
-    output->setLookAndFeel (&lookAndFeel);
     TestHelpers::writeSnapshot (*output, "output-panel-loop");
 
     auto last = juce::Time::getMillisecondCounterHiRes();

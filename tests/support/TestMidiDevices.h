@@ -3,12 +3,10 @@
 #include "app/MidiDevices.h"
 #include "app/WirelaceApplication.h"
 
-/** MIDI devices whose lists a test sets and reads directly. Every message handed to sendToDefaultOutput is kept with its time,
-    open output or not, so that a test sees one sent where none may go. */
+/** MIDI devices whose lists a test sets and reads. Every message given to sendToDefaultOutput is kept, with its time, even with no output open. */
 struct TestMidiDevices : MidiDevices
 {
-    TestMidiDevices (const juce::StringArray& inputs, const juce::StringArray& outputs, const juce::StringArray& enabledInputs, const juce::String& output)
-        : inputNames (inputs), outputNames (outputs), enabled (enabledInputs), defaultOutput (output) {}
+    TestMidiDevices (const juce::StringArray& inputs, const juce::StringArray& outputs, const juce::StringArray& enabledInputs, const juce::String& output) : inputNames (inputs), outputNames (outputs), enabled (enabledInputs), defaultOutput (output) {}
 
     juce::StringArray getInputNames() const override { return inputNames; }
     bool isInputEnabled (const juce::String& name) const override { return inputNames.contains (name) && enabled.contains (name); }
