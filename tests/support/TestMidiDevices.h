@@ -1,70 +1,44 @@
 #pragma once
 
-#include <memory>
-#include <vector>
-
-#include <juce_audio_devices/juce_audio_devices.h>
-
 #include "app/MidiDevices.h"
+#include "app/WirelaceApplication.h"
 
-/**
-    MIDI devices for the tests: lists of input and output names that a test sets (and may change
-    at any time), the set of enabled inputs, the default output's name, and every message sent to
-    the default output with the time it was sent. Each input name has a source token that a test
-    passes to a cell's callback as the message's source; it is compared, never dereferenced.
-*/
-class TestMidiDevices : public MidiDevices
+/** MIDI devices whose lists a test sets and reads. Every message given to sendToDefaultOutput is kept, with its time, even with no output open. */
+struct TestMidiDevices : MidiDevices
 {
-public:
-    struct SentMessage
+    TestMidiDevices (const juce::StringArray& inputs, const juce::StringArray& outputs, const juce::StringArray& enabledInputs, const juce::String& output) : inputNames (inputs), outputNames (outputs), enabled (enabledInputs), defaultOutput (output) {}
+
+    juce::StringArray getInputNames() const override { return inputNames; }
+    bool isInputEnabled (const juce::String& name) const override { return inputNames.contains (name) && enabled.contains (name); }
+    void setInputEnabled (const juce::String& name, bool on) override { if (inputNames.contains (name)) on ? (void) enabled.addIfNotAlreadyThere (name) : enabled.removeString (name); }
+    void setDefaultOutput (const juce::String& name) override { defaultOutput = outputNames.contains (name) ? name : juce::String(); }
+    bool hasDefaultOutput() const override { return defaultOutput.isNotEmpty(); }
+    void sendToDefaultOutput (const juce::MidiMessage& message) override { sent.push_back ({ message, juce::Time::getMillisecondCounterHiRes() }); }
+
+    bool isDefaultInput (const juce::MidiInput* source) const override
     {
-        juce::MidiMessage message;
-        double timeMs = 0; ///< juce::Time::getMillisecondCounterHiRes when it was sent
-    };
+        const auto* first = std::find_if (inputNames.begin(), inputNames.end(), [this] (auto& name) { return enabled.contains (name); });
+        return first != inputNames.end() && source == getSource (*first);
+    }
 
-    TestMidiDevices (const juce::StringArray& inputs = {}, const juce::StringArray& outputs = {});
+    /** The source a message of the named input comes from: a token, compared and never read. */
+    const juce::MidiInput* getSource (const juce::String& name) const { return reinterpret_cast<const juce::MidiInput*> (tokens + 1 + inputNames.indexOf (name)); }
 
-    juce::StringArray getInputNames() const override;
-    bool isInputEnabled (const juce::String& name) const override;
-    void setInputEnabled (const juce::String& name, bool shouldBeEnabled) override;
-    void setDefaultOutput (const juce::String& name) override;
-    bool hasDefaultOutput() const override;
-    void sendToDefaultOutput (const juce::MidiMessage& message) override;
-    bool isDefaultInput (const juce::MidiInput* source) const override;
-
-    void setInputNames (const juce::StringArray& names);
-    void setOutputNames (const juce::StringArray& names);
-    juce::StringArray getEnabledInputs() const;
-    juce::String getDefaultOutputName() const;
-    std::vector<SentMessage> getSentMessages() const;
-    void clearSentMessages();
-
-    /** The source a message of the named input arrives from (a token, one per name). */
-    const juce::MidiInput* getSource (const juce::String& inputName);
-
-private:
-    mutable juce::CriticalSection lock;
-    juce::StringArray inputNames, outputNames, enabledInputs, tokenNames;
+    juce::StringArray inputNames, outputNames, enabled;
     juce::String defaultOutput;
-    std::vector<SentMessage> sent;
-    std::vector<std::unique_ptr<char>> tokens;
+    std::vector<std::pair<juce::MidiMessage, double>> sent; ///< with juce::Time::getMillisecondCounterHiRes() when sent
+    char tokens[64] {};
 };
 
-/**
-    Installs a TestMidiDevices as midiDevices and makes deviceManager when there is none, for the
-    life of this object; puts back what was there before.
-*/
-class ScopedTestMidiDevices
+/** Installs TestMidiDevices as midiDevices, and a deviceManager when there is none, while it lives. */
+struct ScopedTestMidiDevices
 {
-public:
-    ScopedTestMidiDevices (const juce::StringArray& inputs = {}, const juce::StringArray& outputs = {});
-    ~ScopedTestMidiDevices();
+    ScopedTestMidiDevices (const juce::StringArray& inputs = {}, const juce::StringArray& outputs = {}, const juce::StringArray& enabled = {}, const juce::String& output = {})
+        : previous (std::exchange (midiDevices, std::make_unique<TestMidiDevices> (inputs, outputs, enabled, output))) { if (madeManager) deviceManager = std::make_unique<juce::AudioDeviceManager>(); }
 
-    TestMidiDevices& operator*() const noexcept  { return *devices; }
-    TestMidiDevices* operator->() const noexcept { return devices; }
+    ~ScopedTestMidiDevices() { midiDevices = std::move (previous); if (madeManager) deviceManager.reset(); }
+    TestMidiDevices* operator->() const { return static_cast<TestMidiDevices*> (midiDevices.get()); }
 
-private:
-    TestMidiDevices* devices = nullptr;
     std::unique_ptr<MidiDevices> previous;
-    bool madeDeviceManager = false;
+    const bool madeManager = deviceManager == nullptr;
 };
