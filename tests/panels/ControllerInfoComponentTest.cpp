@@ -98,3 +98,25 @@ TEST_F (ControllerInfoPanel, ChangeShowsAChosenPictureWithoutStoringItAndAPanelR
     ASSERT_TRUE (document().save());
     EXPECT_EQ (folder.getChildFile ("a.mappings").loadFileAsString(), savedText);
 }
+
+TEST_F (ControllerInfoPanel, FieldsAreWrittenOnFocusLossOnlyWhileThePanelLivesAndNeverMarkTheDocumentChanged)
+{
+    build();
+    auto field = [&] (int i) -> juce::TextEditor& { return *dynamic_cast<juce::TextEditor*> (panel->getChildComponent (2 + 2 * i)); };
+    auto fields = [&] { return doc.getModel() + "|" + doc.getManufacturer() + "|" + doc.getVersion() + "|" + doc.getPublisher() + (doc.hasChangedSinceSaved() ? "*" : ""); };
+
+    for (int i = 0; i < 4; ++i)
+        field (i).setText ("v" + juce::String (i)), field (i).keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+    TestHelpers::pumpMessages (50);
+    EXPECT_EQ (fields(), "||1.0|"); // typing and return alone write nothing
+    for (int i = 0; i < 4; ++i)
+        field (i).focusLost (juce::Component::focusChangedByMouseClick); // as JUCE calls it when the focus moves on
+    TestHelpers::pumpMessages (50);
+    EXPECT_EQ (fields(), "v0|v1|v2|v3");
+
+    field (0).setText ("lost"); // a focus loss whose notification finds the panel deleted, as when a table row is chosen from a field
+    field (0).focusLost (juce::Component::focusChangedDirectly);
+    panel.reset();
+    TestHelpers::pumpMessages (50);
+    EXPECT_EQ (fields(), "v0|v1|v2|v3");
+}
