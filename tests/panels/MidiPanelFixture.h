@@ -41,12 +41,12 @@ struct MidiPanelFixture : ::testing::Test
         return panel;
     }
 
-    /** Shows an output mapping of the "Normal" control Fx DryWet with the value over the "midi" elements as output, 300 by 640. */
-    OutputMapping& openOutput (const juce::String& value, const juce::String& midiXml, int settleMs = 100)
+    /** Shows an output mapping of the control (by default the "Normal" Fx DryWet) with the value over the "midi" elements as output, 300 by 640. */
+    OutputMapping& openOutput (const juce::String& value, const juce::String& midiXml, int settleMs = 100, const juce::String& alias = "fam(Fx)[0x1].DryWet")
     {
         output.reset();
         devices->sent.clear();
-        outputElement = TestHelpers::parse ("<mapping><control alias=\"fam(Fx)[0x1].DryWet\" value=\"" + value + "\"/>" + midiXml + "</mapping>");
+        outputElement = TestHelpers::parse ("<mapping><control alias=\"" + alias + "\" value=\"" + value + "\"/>" + midiXml + "</mapping>");
         (output = std::make_unique<OutputMappingComponent>())->setMapping (new OutputMapping (outputElement));
         output->setSize (300, 640);
         table (*output).updateContent();

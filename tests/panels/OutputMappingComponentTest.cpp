@@ -57,3 +57,26 @@ TEST_F (OutputMappingPanel, LoopSendsTheNextRowAfterEachRowsDurationUntilStopped
     TestHelpers::pumpMessages (200);
     EXPECT_EQ (devices->sent.size(), sentWhenClosed);
 }
+
+TEST_F (OutputMappingPanel, ValueBoxOffersAndStoresWhatTheControlTypeAllows)
+{
+    // The control ("Integer" with no range, "Normal", "Trigger", "Integer" of range 0..5), its stored value, the text typed or "#" and the item id chosen; then the box's editability, first and last items, and the value stored.
+    const struct { const char *alias, *stored, *input, *expected; } rows[] = {
+        { "fam(SyncTools).MasterDeck", "1", "200", "1 0,127 127" }, { "fam(SyncTools).MasterDeck", "1", "-3", "1 0,127 0" }, { "fam(SyncTools).MasterDeck", "1", "loud", "1 0,127 0" },
+        { "fam(Fx)[0x1].DryWet", "1", "%", "1 %,127 %" }, { "fam(Fx)[0x1].DryWet", "0x40", "", "1 %,127 64" }, // opening rewrites hexadecimal
+        { "fam(Player)[0x1].TapTempo", "true", "#2", "0 true,false false" },
+        { "fam(Fx)[0x1].InputChannelOnOff", "0", "#4", "1 0:\tOff,4:\tDeck D 3" },
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (juce::String (row.alias) + " " + row.stored + " " + row.input);
+        openOutput (row.stored, midi ("CC", 1), 100, row.alias);
+        auto& box = child<juce::ComboBox> (*output, "value combo box");
+        if (*row.input == '#')
+            box.setSelectedId (juce::String (row.input + 1).getIntValue());
+        else if (*row.input != 0)
+            box.setText (row.input, juce::sendNotificationAsync);
+        TestHelpers::pumpMessages (100);
+        EXPECT_EQ (juce::String ((int) box.isTextEditable()) + " " + box.getItemText (0) + "," + box.getItemText (box.getNumItems() - 1) + " " + outputElement.getChildWithName ("control")["value"].toString(), row.expected);
+    }
+}
