@@ -140,8 +140,9 @@ run_tsan_tests()
     # On kernels that randomise addresses with more bits than clang 14's ThreadSanitizer expects
     # (vm.mmap_rnd_bits 32), it stops with "unexpected memory mapping"; setarch -R turns the
     # randomisation off for the test process.
+    # A deadlock would otherwise hang the run: give it ten minutes, far above the seconds it takes.
     (cd "$tsan" && TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
-        "${XVFB[@]}" setarch "$(uname -m)" -R ./wirelace_tests --gtest_filter="$TSAN_TESTS")
+        timeout 600 "${XVFB[@]}" setarch "$(uname -m)" -R ./wirelace_tests --gtest_filter="$TSAN_TESTS")
 }
 
 if stage "tsan build" build_folder "$tsan" \
