@@ -27,41 +27,28 @@ namespace CommandTestHelpers
         };
     }
 
-    /** Ends a series of modal components (a question, a file chooser, an alert), each step with its
-        result after typing its file into a chooser; a step's ender starts once the one before ended. */
-    struct ModalSequence
+    /** One answer to a modal component: the result it is ended with, and a file to type into a chooser. */
+    struct Step { int result; juce::File file = {}; };
+
+    /** Runs the action while the modal components it shows one after the other (a question, a chooser,
+        an alert) are ended by the steps. Returns what was ended, joined by " | " (a chooser's name, an
+        alert's title and message), after "not handled" when the action returns false. */
+    inline juce::String answering (const std::vector<Step>& steps, const std::function<bool()>& action)
     {
-        struct Step
-        {
-            int result;
-            juce::File file = {};
-        };
-
-        explicit ModalSequence (std::vector<Step> stepsToTake) : steps (std::move (stepsToTake)) { start (0); }
-
-        void start (size_t index)
-        {
-            if (index < steps.size())
-                enders.push_back (std::make_unique<TestHelpers::ModalEnder> (steps[index].result, [this, index] (juce::Component& modal)
-                {
-                    chooseFile (steps[index].file) (modal);
-                    start (index + 1);
-                }));
-        }
-
-        /** The components ended so far, joined by " | ": a chooser's name, an alert's title and message. */
-        juce::String ended() const
-        {
-            juce::StringArray names;
-            for (auto& ender : enders)
-                if (ender->hasEnded())
-                    names.add (ender->getAlertTexts().isEmpty() ? ender->getEndedComponentName() : ender->getAlertTexts().joinIntoString (": "));
-            return names.joinIntoString (" | ");
-        }
-
-        std::vector<Step> steps;
         std::vector<std::unique_ptr<TestHelpers::ModalEnder>> enders;
-    };
+        std::function<void (size_t)> start = [&] (size_t i)
+        {
+            if (i < steps.size())
+                enders.push_back (std::make_unique<TestHelpers::ModalEnder> (steps[i].result, [&, i] (juce::Component& modal) { chooseFile (steps[i].file) (modal); start (i + 1); }));
+        };
+        start (0);
+        juce::StringArray ended (action() ? "" : "not handled");
+        for (auto& ender : enders)
+            if (ender->hasEnded())
+                ended.add (ender->getAlertTexts().isEmpty() ? ender->getEndedComponentName() : ender->getAlertTexts().joinIntoString (": "));
+        ended.removeEmptyStrings();
+        return ended.joinIntoString (" | ");
+    }
 }
 
 /** A real main window (main view, menu bar, key mappings) over a fresh command manager, with the user
@@ -92,7 +79,11 @@ protected:
         previousWorkingDirectory = juce::File::getCurrentWorkingDirectory();
         folder.getFolder().setAsCurrentWorkingDirectory();
         previousCommandManager = std::exchange (commandManager, std::make_unique<juce::ApplicationCommandManager>());
-        openWindow();
+        window = std::make_unique<WirelaceApplication::MainWindow>();
+        WirelaceApplication::placeMainWindow (*window, "Wirelace 0.8.62");
+        window->toFront (true);
+        // Under Xvfb no window manager hands the focus back after a dialog: the view is named the first target.
+        commandManager->setFirstCommandTarget (window->getMainView());
     }
 
     void TearDown() override
@@ -106,30 +97,14 @@ protected:
         previousWorkingDirectory.setAsCurrentWorkingDirectory();
     }
 
-    /** Replaces the window by a new one. Under Xvfb no window manager hands the focus back to the
-        window after a dialog, so the main view is named the first command target outright. */
-    void openWindow()
-    {
-        commandManager->setFirstCommandTarget (nullptr);
-        window.reset();
-        window = std::make_unique<WirelaceApplication::MainWindow>();
-        WirelaceApplication::placeMainWindow (*window, "Wirelace 0.8.62");
-        window->toFront (true);
-        commandManager->setFirstCommandTarget (window->getMainView());
-    }
-
     MainViewComponent& view() const { return *window->getMainView(); }
     MainViewInspector inspect() const { return MainViewInspector (view()); }
     ControllerDocument& document() const { return inspect().document(); }
-    int numRows() const { return view().getNumRows(); }
-    bool invoke (juce::CommandID id) const { return commandManager->invokeDirectly (id, false); }
+    juce::String rowsAndTitle() const { return juce::String (view().getNumRows()) + " " + window->getName(); }
     bool pressKey (int key, int modifiers = 0) const { return window->getPeer()->handleKeyPress (juce::KeyPress (key, modifiers, 0)); }
 
     /** The recent-files list in the settings file on disk, one path a line. */
-    juce::String recentListOnDisk() const
-    {
-        return juce::PropertiesFile (appProperties.getUserSettings()->getFile(), appProperties.getStorageParameters()).getValue ("recentlyOpenedFilesList");
-    }
+    juce::String recentListOnDisk() const { return juce::PropertiesFile (appProperties.getUserSettings()->getFile(), appProperties.getStorageParameters()).getValue ("recentlyOpenedFilesList"); }
 
     /** Writes a ".mappings" file with the given number of input mappings into the folder. */
     juce::File writeMappingsFile (const juce::String& name, int numInputMappings) const
