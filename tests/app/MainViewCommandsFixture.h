@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdlib>
-
 #include "app/CommandIds.h"
 #include "app/MainViewTestFixture.h"
 
@@ -112,8 +110,7 @@ protected:
         ControllerDocument source;
         for (int i = 0; i < numInputMappings; ++i)
             source.createInputMapping ("deck_" + juce::String (i));
-        source.saveAs (folder.getChildFile (name));
-        return folder.getChildFile (name);
+        return source.saveAs (folder.getChildFile (name)) ? folder.getChildFile (name) : juce::File();
     }
 
     TestHelpers::TemporaryFolder folder;
