@@ -29,15 +29,15 @@ namespace CommandTestHelpers
     struct Step { int result; juce::File file = {}; };
 
     /** Runs the action while the modal components it shows one after the other (a question, a chooser,
-        an alert) are ended by the steps. Returns what was ended, joined by " | " (a chooser's name, an
+        an alert) are ended by the steps, any more cancelled. Returns what was ended, joined by " | " (a chooser's name, an
         alert's title and message), after "not handled" when the action returns false. */
     inline juce::String answering (const std::vector<Step>& steps, const std::function<bool()>& action)
     {
         std::vector<std::unique_ptr<TestHelpers::ModalEnder>> enders;
         std::function<void (size_t)> start = [&] (size_t i)
         {
-            if (i < steps.size())
-                enders.push_back (std::make_unique<TestHelpers::ModalEnder> (steps[i].result, [&, i] (juce::Component& modal) { chooseFile (steps[i].file) (modal); start (i + 1); }));
+            const auto step = i < steps.size() ? steps[i] : Step { 0 }; // any more are cancelled, and show in the result
+            enders.push_back (std::make_unique<TestHelpers::ModalEnder> (step.result, [&, i, step] (juce::Component& modal) { chooseFile (step.file) (modal); start (i + 1); }));
         };
         start (0);
         juce::StringArray ended (action() ? "" : "not handled");
