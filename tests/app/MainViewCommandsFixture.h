@@ -101,10 +101,8 @@ protected:
     juce::String rowsAndTitle() const { return juce::String (view().getNumRows()) + " " + window->getName(); }
     bool pressKey (int key, int modifiers = 0) const { return window->getPeer()->handleKeyPress (juce::KeyPress (key, modifiers, 0)); }
 
-    /** The recent-files list in the settings file on disk, one path a line. */
     juce::String recentListOnDisk() const { return juce::PropertiesFile (appProperties.getUserSettings()->getFile(), appProperties.getStorageParameters()).getValue ("recentlyOpenedFilesList"); }
 
-    /** Writes a ".mappings" file with the given number of input mappings into the folder. */
     juce::File writeMappingsFile (const juce::String& name, int numInputMappings) const
     {
         ControllerDocument source;
@@ -115,8 +113,6 @@ protected:
 
     TestHelpers::TemporaryFolder folder;
     std::unique_ptr<WirelaceApplication::MainWindow> window;
-
-private:
     juce::PropertiesFile::Options previousOptions;
     juce::File previousWorkingDirectory;
     std::unique_ptr<juce::ApplicationCommandManager> previousCommandManager;
