@@ -79,7 +79,6 @@ protected:
         previousCommandManager = std::exchange (commandManager, std::make_unique<juce::ApplicationCommandManager>());
         window = std::make_unique<WirelaceApplication::MainWindow>();
         WirelaceApplication::placeMainWindow (*window, "Wirelace 0.8.62");
-        window->toFront (true);
         // Under Xvfb no window manager hands the focus back after a dialog: the view is named the first target.
         commandManager->setFirstCommandTarget (window->getMainView());
     }

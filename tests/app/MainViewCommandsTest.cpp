@@ -32,10 +32,9 @@ namespace
 TEST_F (MainViewCommands, MenusKeysAndOpenRecentReachTheirCommands)
 {
     EXPECT_EQ (view().getMenuBarNames().joinIntoString (" ") + "\n" + describeMenu (view().getMenuForIndex (1, "Edit")),
-               "File Edit\nCut 8211 ctrl + X: Cut Mapping (Edit)\nCopy 8212 ctrl + C: Copy Mapping (Edit)\nPast 8213 ctrl + V: Past Mapping (Edit)\n"
-               "Delete 8214: Delete Mapping (Edit)\n---\nAdd Input 8209 ctrl + I: Add Input Mapping (Edit)\nAdd Ouput 8210 ctrl + shift + O: Add Output Mapping (Edit)\n---\n"
-               "Edit Controller Info 8208: Edit current Controller Info (General)\nSource Editor 8224 ctrl + E: Show Source Editor (General)\n---\n"
-               "Bug Reporter 8225 ctrl + B: Show Bug Reporter (General)");
+               "File Edit\nCut 8211 ctrl + X: Cut Mapping (Edit)\nCopy 8212 ctrl + C: Copy Mapping (Edit)\nPast 8213 ctrl + V: Past Mapping (Edit)\nDelete 8214: Delete Mapping (Edit)\n---\n"
+               "Add Input 8209 ctrl + I: Add Input Mapping (Edit)\nAdd Ouput 8210 ctrl + shift + O: Add Output Mapping (Edit)\n---\nEdit Controller Info 8208: Edit current Controller Info (General)\n"
+               "Source Editor 8224 ctrl + E: Show Source Editor (General)\n---\nBug Reporter 8225 ctrl + B: Show Bug Reporter (General)");
     const juce::String fileMenu ("New 8192 ctrl + N: Create a new empty Mapping (File)\n---\nOpen Recent 0 [off]\nOpen 8195 ctrl + O: Open a Mapping (File)\n---\n"
                                  "Save 8193 ctrl + S: Save current Mapping to File (File)\nSave as 8194 ctrl + shift + S: Save current Mapping new File (File) [off]");
     EXPECT_EQ (describeMenu (view().getMenuForIndex (0, "File")), fileMenu);
@@ -46,9 +45,7 @@ TEST_F (MainViewCommands, MenusKeysAndOpenRecentReachTheirCommands)
         inspect().recentFiles().addFile (writeMappingsFile ("file" + juce::String (i) + ".mappings", i));
     folder.getChildFile ("file8.mappings").deleteFile();
     ASSERT_TRUE (document().loadFrom (folder.getChildFile ("file9.mappings")));
-    EXPECT_EQ (describeMenu (view().getMenuForIndex (0, "File")),
-               fileMenu.replace (" [off]", "").replace ("Open Recent 0", "Open Recent 0\nfile9.mappings 1\nfile7.mappings 3\nfile6.mappings 4\nfile5.mappings 5\n"
-                                                                         "file4.mappings 6\nfile3.mappings 7\nfile2.mappings 8\nfile1.mappings 9"));
+    EXPECT_EQ (describeMenu (view().getMenuForIndex (0, "File")), fileMenu.replace (" [off]", "").replace ("Open Recent 0", "Open Recent 0\nfile9.mappings 1\nfile7.mappings 3\nfile6.mappings 4\nfile5.mappings 5\nfile4.mappings 6\nfile3.mappings 7\nfile2.mappings 8\nfile1.mappings 9"));
     document().createInputMapping ("deck_unsaved");
     const auto pick = [this] (int id) { return answering ({}, [this, id] { view().menuItemSelected (id, 0); return true; }); };
     EXPECT_EQ (pick (9) + pick (10) + pick (11) + pick (0) + pick (0x2000), "");
@@ -64,19 +61,16 @@ TEST_F (MainViewCommands, MenusKeysAndOpenRecentReachTheirCommands)
     EXPECT_TRUE (pressKey ('B', ctrl) && inFront (inspect().bugReporter()));
     EXPECT_TRUE (pressKey ('B', ctrl) && behind (inspect().bugReporter()));
     EXPECT_TRUE (pressKey ('E', ctrl) && inFront (inspect().editorView()));
-    for (auto text : { juce::String ("<main/>"), document().toXmlString().replace ("<input-mappings/>", "<input-mappings><mapping/></input-mappings>") })
-    {
-        EditorViewInspector (inspect().editorView()).codeDocument().replaceAllContent (text); // refused, then taken: each time it asks
-        EXPECT_NE (answering ({ { 1 } }, [this] { return pressKey ('E', ctrl); }), "");
-    }
-    EXPECT_TRUE (behind (inspect().editorView()) && view().getNumRows() == 1);
-
+    const auto closeEditorWith = [this] (const juce::String& text) { EditorViewInspector (inspect().editorView()).codeDocument().replaceAllContent (text); return answering ({ { 1 } }, [this] { return pressKey ('E', ctrl); }); };
+    EXPECT_TRUE (closeEditorWith ("<main/>").isNotEmpty() && inFront (inspect().editorView())); // refused: it stays
+    EXPECT_TRUE (closeEditorWith (document().toXmlString().replace ("<input-mappings/>", "<input-mappings><mapping/></input-mappings>")).isNotEmpty() && behind (inspect().editorView()) && view().getNumRows() == 1);
     for (auto id : { 0, 0x1fff, 0x2004, 0x2017, 0x2022, 0x2031 })
         EXPECT_FALSE (view().perform (juce::ApplicationCommandTarget::InvocationInfo (id))) << id;
 }
 
 // Each row starts from the document the row before left ("keep"), or from a new one ("") or the named file
 // given an unsaved mapping. A failed save is reported, and the command that asked stops with the changes kept.
+// The state: rows, window title, document name, "*" when changed.
 TEST_F (MainViewCommands, NewOpenSaveAndSaveAsAskAboutChangesReportFailuresAndRecordTheirFiles)
 {
     const auto readOnly = writeMappingsFile ("read-only.mappings", 2), asked = folder.getChildFile ("asked.mappings"), other = writeMappingsFile ("other.mappings", 3),
@@ -86,7 +80,6 @@ TEST_F (MainViewCommands, NewOpenSaveAndSaveAsAskAboutChangesReportFailuresAndRe
     const auto ask = [] (const char* name) { return "Do you want to save the changes you made in the document \"" + juce::String (name) + ".mappings\"?: Your changes will be lost you dont't save them."; };
     const juce::String save ("Save mappings file ..."), open ("Open mappings file ..."), error ("Error: The mappings could not be saved.\nThe file is read-only");
 
-    // state: rows, window title, document name, "*" when changed
     const struct { const char* what; const char* from; int key, mods; std::vector<CommandTestHelpers::Step> answers; juce::String dialogs; const char* state; juce::String recent; } cases[] = {
         { "New, Cancel", "", 'N', ctrl, { { 0 } }, ask ("unnamed"), "1 Wirelace 0.8.62 unnamed.mappings *", "" },
         { "Open, Cancel shows no chooser", "", 'O', ctrl, { { 0 } }, ask ("unnamed"), "1 Wirelace 0.8.62 unnamed.mappings *", "" },
