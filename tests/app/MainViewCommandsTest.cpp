@@ -48,7 +48,8 @@ TEST_F (MainViewCommands, MenusKeysAndOpenRecentReachTheirCommands)
     EXPECT_EQ (describeMenu (view().getMenuForIndex (0, "File")), fileMenu.replace (" [off]", "").replace ("Open Recent 0", "Open Recent 0\nfile9.mappings 1\nfile7.mappings 3\nfile6.mappings 4\nfile5.mappings 5\nfile4.mappings 6\nfile3.mappings 7\nfile2.mappings 8\nfile1.mappings 9"));
     document().createInputMapping ("deck_unsaved");
     const auto pick = [this] (int id) { return answering ({}, [this, id] { view().menuItemSelected (id, 0); return true; }); };
-    EXPECT_EQ (pick (9) + pick (10) + pick (11) + pick (0) + pick (0x2000), "");
+    EXPECT_EQ (pick (9), "");
+    EXPECT_EQ (pick (10) + pick (11) + pick (0) + pick (0x2000), ""); // in any order: none opens a file
     EXPECT_EQ (rowsAndTitle() + " " + document().getFilePath(), "1 file1.mappings " + folder.getChildFile ("file1.mappings").getFullPathName());
     folder.getChildFile ("file7.mappings").deleteFile();
     EXPECT_EQ (pick (3) + rowsAndTitle() + recentListOnDisk(), "1 file1.mappings");
