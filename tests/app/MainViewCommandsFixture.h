@@ -1,38 +1,11 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-
-#include <juce_gui_basics/juce_gui_basics.h>
-
 #include "app/CommandIds.h"
-#include "app/WirelaceApplication.h"
 #include "app/MainViewTestFixture.h"
-#include "support/TestHelpers.h"
 
-/** Helpers of the command, menu and file tests: file choosers, dialog series, key presses. */
+/** File choosers and series of dialogs, ended as a person's clicks would end them. */
 namespace CommandTestHelpers
 {
-    /** JUCE looks once per process for zenity or kdialog and would show one instead of its own file
-        chooser, which the tests drive: the first look runs with an empty PATH. True if JUCE's is used. */
-    inline bool useJuceFileChooser()
-    {
-        static const bool juceChooser = []
-        {
-            static TestHelpers::TemporaryFolder emptyFolder;
-            const juce::String oldPath (std::getenv ("PATH") != nullptr ? std::getenv ("PATH") : "");
-
-            setenv ("PATH", emptyFolder.getFolder().getFullPathName().toRawUTF8(), 1);
-            const bool platformDialog = juce::FileChooser::isPlatformDialogAvailable();
-            setenv ("PATH", oldPath.toRawUTF8(), 1);
-
-            return ! platformDialog;
-        }();
-
-        return juceChooser;
-    }
-
     /** The file browser inside a file chooser dialog box, or nullptr. */
     inline juce::FileBrowserComponent* findFileBrowser (juce::Component& component)
     {
@@ -47,83 +20,32 @@ namespace CommandTestHelpers
     {
         return [file] (juce::Component& modal)
         {
-            if (auto* browser = findFileBrowser (modal))
+            if (auto* browser = findFileBrowser (modal); browser != nullptr && file != juce::File())
                 browser->setFileName (file.getFullPathName());
         };
     }
 
-    /** Ends a series of modal components (a question, then a file chooser) as clicks would, each step
-        with its own result and action, its ender started once the step before has ended. */
-    class ModalSequence
+    /** One answer to a modal component: the result it is ended with, and a file to type into a chooser. */
+    struct Step { int result; juce::File file = {}; };
+
+    /** Runs the action while the modal components it shows one after the other (a question, a chooser,
+        an alert) are ended by the steps, any more cancelled. Returns what was ended, joined by " | " (a chooser's name, an
+        alert's title and message), after "not handled" when the action returns false. */
+    inline juce::String answering (const std::vector<Step>& steps, const std::function<bool()>& action)
     {
-    public:
-        struct Step
-        {
-            int result;
-            TestHelpers::ModalEnder::Action action = nullptr;
-        };
-
-        explicit ModalSequence (std::vector<Step> stepsToTake) : steps (std::move (stepsToTake))
-        {
-            startStep (0);
-        }
-
-        /** The names of the components ended so far (a dialog's title). */
-        juce::StringArray getEndedNames() const
-        {
-            juce::StringArray names;
-            for (auto& ender : enders)
-                if (ender->hasEnded())
-                    names.add (ender->getEndedComponentName());
-            return names;
-        }
-
-        /** The ender of one step (to read an alert's texts and buttons), or nullptr if not begun. */
-        const TestHelpers::ModalEnder* getStep (int index) const { return enders[(size_t) index].get(); }
-
-        int getNumEnded() const { return getEndedNames().size(); }
-
-    private:
-        void startStep (size_t index)
-        {
-            if (index >= steps.size())
-                return;
-
-            enders.resize (steps.size());
-            auto userAction = steps[index].action;
-            enders[index] = std::make_unique<TestHelpers::ModalEnder> (steps[index].result, [this, index, userAction] (juce::Component& modal)
-            {
-                if (userAction != nullptr)
-                    userAction (modal);
-                startStep (index + 1);
-            });
-        }
-
-        std::vector<Step> steps;
         std::vector<std::unique_ptr<TestHelpers::ModalEnder>> enders;
-    };
-
-    /** Reads the recent-files list straight from a settings file on disk (empty when absent). */
-    inline juce::StringArray readRecentListFromDisk (const juce::File& settingsFile)
-    {
-        juce::StringArray paths;
-        if (auto xml = juce::XmlDocument::parse (settingsFile))
-            for (auto* value : xml->getChildWithTagNameIterator ("VALUE"))
-                if (value->getStringAttribute ("name").equalsIgnoreCase ("recentlyOpenedFilesList"))
-                    paths.addLines (value->getStringAttribute ("val"));
-
-        paths.removeEmptyStrings();
-        return paths;
-    }
-
-    /** Writes a ".mappings" file with the given number of input mappings and returns it. */
-    inline juce::File writeMappingsFile (const juce::File& file, int numInputMappings)
-    {
-        ControllerDocument source;
-        for (int i = 0; i < numInputMappings; ++i)
-            source.createInputMapping ("deck_" + juce::String (i));
-        source.saveAs (file);
-        return file;
+        std::function<void (size_t)> start = [&] (size_t i)
+        {
+            const auto step = i < steps.size() ? steps[i] : Step { 0 }; // any more are cancelled, and show in the result
+            enders.push_back (std::make_unique<TestHelpers::ModalEnder> (step.result, [&, i, step] (juce::Component& modal) { chooseFile (step.file) (modal); start (i + 1); }));
+        };
+        start (0);
+        juce::StringArray ended (action() ? "" : "not handled");
+        for (auto& ender : enders)
+            if (ender->hasEnded())
+                ended.add (ender->getAlertTexts().isEmpty() ? ender->getEndedComponentName() : ender->getAlertTexts().joinIntoString (": "));
+        ended.removeEmptyStrings();
+        return ended.joinIntoString (" | ");
     }
 }
 
@@ -134,33 +56,30 @@ class MainViewCommandsFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE (CommandTestHelpers::useJuceFileChooser()) << "a desktop file chooser would replace JUCE's own";
-
-        if (controlCatalogue == nullptr)
+        // JUCE looks once for zenity or kdialog, which would replace the chooser the tests drive.
+        static const bool platformChooser = []
         {
-            controlCatalogue = std::make_unique<ControlCatalogue>();
-            controlCatalogue->load();
-        }
+            const juce::String path (std::getenv ("PATH"));
+            setenv ("PATH", "/nonexistent", 1);
+            const bool found = juce::FileChooser::isPlatformDialogAvailable();
+            setenv ("PATH", path.toRawUTF8(), 1);
+            return found;
+        }();
+        ASSERT_FALSE (platformChooser) << "a desktop file chooser would replace JUCE's own";
+        if (controlCatalogue == nullptr)
+            (controlCatalogue = std::make_unique<ControlCatalogue>())->load();
 
         previousOptions = appProperties.getStorageParameters();
         appProperties.closeFiles();
         auto options = WirelaceApplication::createSettingsOptions ("Wirelace");
         options.folderName = folder.getChildFile ("settings").getFullPathName();
         appProperties.setStorageParameters (options);
-
         previousWorkingDirectory = juce::File::getCurrentWorkingDirectory();
         folder.getFolder().setAsCurrentWorkingDirectory();
-
-        previousCommandManager = std::move (commandManager);
-        commandManager = std::make_unique<juce::ApplicationCommandManager>();
-
+        previousCommandManager = std::exchange (commandManager, std::make_unique<juce::ApplicationCommandManager>());
         window = std::make_unique<WirelaceApplication::MainWindow>();
         WirelaceApplication::placeMainWindow (*window, "Wirelace 0.8.62");
-        window->toFront (true);
-
-        // In the running editor the main view is the first command target as the content of the
-        // active window. Under Xvfb no window manager hands the focus back to the window after
-        // a dialog has closed, so the tests name the main view as the first target outright.
+        // Under Xvfb no window manager hands the focus back after a dialog: the view is named the first target.
         commandManager->setFirstCommandTarget (window->getMainView());
     }
 
@@ -169,7 +88,6 @@ protected:
         commandManager->setFirstCommandTarget (nullptr);
         window.reset();
         TestHelpers::pumpMessages (10);
-
         commandManager = std::move (previousCommandManager);
         appProperties.closeFiles();
         appProperties.setStorageParameters (previousOptions);
@@ -179,35 +97,21 @@ protected:
     MainViewComponent& view() const { return *window->getMainView(); }
     MainViewInspector inspect() const { return MainViewInspector (view()); }
     ControllerDocument& document() const { return inspect().document(); }
-    juce::String title() const { return window->getName(); }
+    juce::String rowsAndTitle() const { return juce::String (view().getNumRows()) + " " + window->getName(); }
+    bool pressKey (int key, int modifiers = 0) const { return window->getPeer()->handleKeyPress (juce::KeyPress (key, modifiers, 0)); }
 
-    juce::File settingsFile() const { return appProperties.getUserSettings()->getFile(); }
-    juce::StringArray recentListOnDisk() const { return CommandTestHelpers::readRecentListFromDisk (settingsFile()); }
+    juce::String recentListOnDisk() const { return juce::PropertiesFile (appProperties.getUserSettings()->getFile(), appProperties.getStorageParameters()).getValue ("recentlyOpenedFilesList"); }
 
     juce::File writeMappingsFile (const juce::String& name, int numInputMappings) const
     {
-        return CommandTestHelpers::writeMappingsFile (folder.getChildFile (name), numInputMappings);
+        ControllerDocument source;
+        for (int i = 0; i < numInputMappings; ++i)
+            source.createInputMapping ("deck_" + juce::String (i));
+        return source.saveAs (folder.getChildFile (name)) ? folder.getChildFile (name) : juce::File();
     }
-
-    /** Sends a key press to the window as the keyboard would (focused component first, then up). */
-    bool pressKey (const juce::KeyPress& key) const
-    {
-        auto* peer = window->getPeer();
-        return peer != nullptr && peer->handleKeyPress (key);
-    }
-
-    /** Invokes a command through the command manager, as a menu item or a key would. */
-    bool invoke (juce::CommandID id) const
-    {
-        return commandManager->invokeDirectly (id, false);
-    }
-
-    int numRows() const { return view().getNumRows(); }
 
     TestHelpers::TemporaryFolder folder;
     std::unique_ptr<WirelaceApplication::MainWindow> window;
-
-private:
     juce::PropertiesFile::Options previousOptions;
     juce::File previousWorkingDirectory;
     std::unique_ptr<juce::ApplicationCommandManager> previousCommandManager;

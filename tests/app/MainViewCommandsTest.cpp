@@ -1,180 +1,125 @@
+#include "app/EditorViewInspector.h"
 #include "app/MainViewCommandsFixture.h"
 
-// The main view's command table, its menus and the commands that need no file: what the
-// command manager learns from the view, what the menus show, and what the keys do.
+// The main view's commands, menus and keys, and its files through the real dialogs, recent list and title.
+
+using MainViewCommands = MainViewCommandsFixture;
+using CommandTestHelpers::answering;
 
 namespace
 {
-    constexpr int command = juce::ModifierKeys::commandModifier;
-    constexpr int ctrl = juce::ModifierKeys::ctrlModifier;
-    constexpr int shift = juce::ModifierKeys::shiftModifier;
+    constexpr int ctrl = juce::ModifierKeys::ctrlModifier, shift = juce::ModifierKeys::shiftModifier;
 
-    /** One line per menu item: its text and id, "[off]" when greyed, "---" for a separator. */
+    /** One line per menu item: text, id, keys, description and category, "[off]" when greyed. */
     juce::String describeMenu (const juce::PopupMenu& menu)
     {
-        juce::StringArray lines;
-        for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
+        juce::String lines;
+        for (juce::PopupMenu::MenuItemIterator it (menu, true); it.next();)
         {
             auto& item = it.getItem();
-            lines.add (item.isSeparator ? juce::String ("---")
-                                        : item.text + " " + juce::String (item.itemID) + (item.isEnabled ? "" : " [off]")
-                                              + (item.subMenu != nullptr ? " >" : ""));
+            lines << (item.isSeparator ? "\n---" : "\n" + item.text + " " + juce::String (item.itemID));
+            for (auto& key : commandManager->getKeyMappings()->getKeyPressesAssignedToCommand (item.itemID))
+                lines << " " << key.getTextDescription();
+            if (auto* info = commandManager->getCommandForID (item.itemID))
+                lines << ": " << info->description << " (" << info->categoryName << ")";
+            lines << (item.isEnabled ? "" : " [off]");
         }
-        return lines.joinIntoString ("\n");
+        return lines.substring (1);
     }
 }
 
-//==============================================================================
-// In the order getAllCommands lists them. "Add Ouput" leaves ctrl+O to "Open" where the command
-// key is Ctrl (here) and takes ctrl+shift+O.
-TEST_F (MainViewCommandsFixture, ListsAndDescribesTheFourteenCommandsWithTheirKeys)
+// "Add Ouput" leaves ctrl+O to "Open" where the command key is Ctrl; the menus follow the document at once.
+TEST_F (MainViewCommands, MenusKeysAndOpenRecentReachTheirCommands)
 {
-    const std::tuple<juce::CommandID, const char*, const char*, const char*, juce::Array<juce::KeyPress>> table[] = {
-        { 0x2000, "New", "Create a new empty Mapping", "File", { juce::KeyPress ('N', command, 0) } },
-        { 0x2001, "Save", "Save current Mapping to File", "File", { juce::KeyPress ('S', command, 0) } },
-        { 0x2002, "Save as", "Save current Mapping new File", "File", { juce::KeyPress ('S', command | shift, 0) } },
-        { 0x2003, "Open", "Open a Mapping", "File", { juce::KeyPress ('O', command, 0) } },
-        { 0x2010, "Edit Controller Info", "Edit current Controller Info", "General", {} },
-        { 0x2011, "Add Input", "Add Input Mapping", "Edit", { juce::KeyPress ('I', ctrl, 0) } },
-        { 0x2012, "Add Ouput", "Add Output Mapping", "Edit", { juce::KeyPress ('O', ctrl | shift, 0) } },
-        { 0x2020, "Source Editor", "Show Source Editor", "General", { juce::KeyPress ('E', ctrl, 0) } },
-        { 0x2021, "Bug Reporter", "Show Bug Reporter", "General", { juce::KeyPress ('B', ctrl, 0) } },
-        { 0x2030, "Update View", "Update Mapping View", "View", {} },
-        { 0x2013, "Cut", "Cut Mapping", "Edit", { juce::KeyPress ('X', command, 0) } },
-        { 0x2014, "Copy", "Copy Mapping", "Edit", { juce::KeyPress ('C', command, 0) } },
-        { 0x2015, "Past", "Past Mapping", "Edit", { juce::KeyPress ('V', command, 0) } },
-        { 0x2016, "Delete", "Delete Mapping", "Edit", {} },
+    EXPECT_EQ (view().getMenuBarNames().joinIntoString (" ") + "\n" + describeMenu (view().getMenuForIndex (1, "Edit")),
+               "File Edit\nCut 8211 ctrl + X: Cut Mapping (Edit)\nCopy 8212 ctrl + C: Copy Mapping (Edit)\nPast 8213 ctrl + V: Past Mapping (Edit)\nDelete 8214: Delete Mapping (Edit)\n---\n"
+               "Add Input 8209 ctrl + I: Add Input Mapping (Edit)\nAdd Ouput 8210 ctrl + shift + O: Add Output Mapping (Edit)\n---\nEdit Controller Info 8208: Edit current Controller Info (General)\n"
+               "Source Editor 8224 ctrl + E: Show Source Editor (General)\n---\nBug Reporter 8225 ctrl + B: Show Bug Reporter (General)");
+    const juce::String fileMenu ("New 8192 ctrl + N: Create a new empty Mapping (File)\n---\nOpen Recent 0 [off]\nOpen 8195 ctrl + O: Open a Mapping (File)\n---\n"
+                                 "Save 8193 ctrl + S: Save current Mapping to File (File)\nSave as 8194 ctrl + shift + S: Save current Mapping new File (File) [off]");
+    EXPECT_EQ (describeMenu (view().getMenuForIndex (0, "File")), fileMenu);
+
+    // Nine files listed, the second gone, ids kept. Open Recent opens without asking; other ids and a
+    // file gone since the menu was built change nothing.
+    for (int i = 1; i < 10; ++i)
+        inspect().recentFiles().addFile (writeMappingsFile ("file" + juce::String (i) + ".mappings", i));
+    folder.getChildFile ("file8.mappings").deleteFile();
+    ASSERT_TRUE (document().loadFrom (folder.getChildFile ("file9.mappings")));
+    EXPECT_EQ (describeMenu (view().getMenuForIndex (0, "File")), fileMenu.replace (" [off]", "").replace ("Open Recent 0", "Open Recent 0\nfile9.mappings 1\nfile7.mappings 3\nfile6.mappings 4\nfile5.mappings 5\nfile4.mappings 6\nfile3.mappings 7\nfile2.mappings 8\nfile1.mappings 9"));
+    document().createInputMapping ("deck_unsaved");
+    const auto pick = [this] (int id) { return answering ({}, [this, id] { view().menuItemSelected (id, 0); return true; }); };
+    EXPECT_EQ (pick (9), "");
+    EXPECT_EQ (pick (10) + pick (11) + pick (0) + pick (0x2000), ""); // in any order: none opens a file
+    EXPECT_EQ (rowsAndTitle() + " " + document().getFilePath(), "1 file1.mappings " + folder.getChildFile ("file1.mappings").getFullPathName());
+    folder.getChildFile ("file7.mappings").deleteFile();
+    EXPECT_EQ (pick (3) + rowsAndTitle() + recentListOnDisk(), "1 file1.mappings");
+    // The delete key acts at once; ctrl+B and ctrl+E show their overlay in front and hide it, the editor once its text is taken.
+    inspect().table().selectRow (0);
+    inspect().table().grabKeyboardFocus();
+    EXPECT_TRUE (pressKey (juce::KeyPress::deleteKey) && view().getNumRows() == 0);
+    const auto inFront = [this] (juce::Component& overlay) { return overlay.isVisible() && view().getIndexOfChildComponent (&overlay) == view().getNumChildComponents() - 1; };
+    const auto behind = [this] (juce::Component& overlay) { return ! overlay.isVisible() && view().getIndexOfChildComponent (&overlay) == 0; };
+    EXPECT_TRUE (pressKey ('B', ctrl) && inFront (inspect().bugReporter()));
+    EXPECT_TRUE (pressKey ('B', ctrl) && behind (inspect().bugReporter()));
+    EXPECT_TRUE (pressKey ('E', ctrl) && inFront (inspect().editorView()));
+    const auto closeEditorWith = [this] (const juce::String& text) { EditorViewInspector (inspect().editorView()).codeDocument().replaceAllContent (text); return answering ({ { 1 } }, [this] { return pressKey ('E', ctrl); }); };
+    EXPECT_TRUE (closeEditorWith ("<main/>").isNotEmpty() && inFront (inspect().editorView())); // refused: it stays
+    EXPECT_TRUE (closeEditorWith (document().toXmlString().replace ("<input-mappings/>", "<input-mappings><mapping/></input-mappings>")).isNotEmpty() && behind (inspect().editorView()) && view().getNumRows() == 1);
+    for (auto id : { 0, 0x1fff, 0x2004, 0x2017, 0x2022, 0x2031 })
+        EXPECT_FALSE (view().perform (juce::ApplicationCommandTarget::InvocationInfo (id))) << id;
+}
+
+// Each row starts from the document the row before left ("keep"), or from a new one ("") or the named file
+// given an unsaved mapping. A failed save is reported, and the command that asked stops with the changes kept.
+// The state: rows, window title, document name, "*" when changed.
+TEST_F (MainViewCommands, NewOpenSaveAndSaveAsAskAboutChangesReportFailuresAndRecordTheirFiles)
+{
+    const auto readOnly = writeMappingsFile ("read-only.mappings", 2), asked = folder.getChildFile ("asked.mappings"), other = writeMappingsFile ("other.mappings", 3),
+               copy = folder.getChildFile ("copy.mappings"), refused = folder.getChildFile ("refused.mappings");
+    ASSERT_TRUE (refused.replaceWithText ("<main><version/><controller kind=\"MIDI\"/></main>") && readOnly.setReadOnly (true));
+    const auto one = readOnly.getFullPathName(), three = other.getFullPathName() + "\n" + asked.getFullPathName() + "\n" + one, four = copy.getFullPathName() + "\n" + three;
+    const auto ask = [] (const char* name) { return "Do you want to save the changes you made in the document \"" + juce::String (name) + ".mappings\"?: Your changes will be lost you dont't save them."; };
+    const juce::String save ("Save mappings file ..."), open ("Open mappings file ..."), error ("Error: The mappings could not be saved.\nThe file is read-only");
+
+    const struct { const char* what; const char* from; int key, mods; std::vector<CommandTestHelpers::Step> answers; juce::String dialogs; const char* state; juce::String recent; } cases[] = {
+        { "New, Cancel", "", 'N', ctrl, { { 0 } }, ask ("unnamed"), "1 Wirelace 0.8.62 unnamed.mappings *", "" },
+        { "Open, Cancel shows no chooser", "", 'O', ctrl, { { 0 } }, ask ("unnamed"), "1 Wirelace 0.8.62 unnamed.mappings *", "" },
+        { "Save as without a file does nothing", "keep", 'S', ctrl | shift, {}, "not handled", "1 Wirelace 0.8.62 unnamed.mappings *", "" },
+        { "New, Don't Save", "kept.mappings", 'N', ctrl, { { 2 } }, ask ("kept"), "0 Wirelace 0.8.62 unnamed.mappings", "" },
+        { "New, Save", "saved.mappings", 'N', ctrl, { { 1 } }, ask ("saved"), "0 Wirelace 0.8.62 unnamed.mappings", "" },
+        { "New, Save, the chooser cancelled: New goes on", "", 'N', ctrl, { { 1 }, { 0 } }, ask ("unnamed") + " | " + save, "0 Wirelace 0.8.62 unnamed.mappings", "" },
+        { "Save fails", "read-only.mappings", 'S', ctrl, { { 1 } }, error, "3 Wirelace 0.8.62 read-only.mappings *", "" },
+        { "Save as fails", "keep", 'S', ctrl | shift, { { 1, readOnly }, { 1 } }, save + " | " + error, "3 Wirelace 0.8.62 read-only.mappings *", one },
+        { "New, Save fails: New stops", "keep", 'N', ctrl, { { 1 }, { 1 } }, ask ("read-only") + " | " + error, "3 Wirelace 0.8.62 read-only.mappings *", one },
+        { "Open, Save fails: Open stops", "keep", 'O', ctrl, { { 1 }, { 1 } }, ask ("read-only") + " | " + error, "3 Wirelace 0.8.62 read-only.mappings *", one },
+        { "Save of a new document fails", "", 'S', ctrl, { { 1, readOnly }, { 1 } }, save + " | " + error, "1 Wirelace 0.8.62 unnamed.mappings *", one },
+        { "New, Save as fails: New stops", "", 'N', ctrl, { { 1 }, { 1, readOnly }, { 1 } }, ask ("unnamed") + " | " + save + " | " + error, "1 Wirelace 0.8.62 unnamed.mappings *", one },
+        { "Open, Save through the chooser, open", "", 'O', ctrl, { { 1 }, { 1, asked }, { 1, other } }, ask ("unnamed") + " | " + save + " | " + open, "3 other.mappings other.mappings", three },
+        { "Open, unchanged", "keep", 'O', ctrl, { { 0 } }, open, "3 other.mappings other.mappings", three },
+        { "Save as records at once, keeps the title", "keep", 'S', ctrl | shift, { { 1, copy } }, save, "3 other.mappings copy.mappings", four },
+        { "Open of a refused file: kept mappings, nothing recorded", "keep", 'O', ctrl, { { 1, refused } }, open, "3 copy.mappings copy.mappings", four },
+        { "New, unchanged", "keep", 'N', ctrl, {}, "", "0 copy.mappings unnamed.mappings", four },
     };
 
-    juce::Array<juce::CommandID> commands;
-    view().getAllCommands (commands);
-    ASSERT_EQ (commands.size(), 14);
-    auto* keys = commandManager->getKeyMappings();
-
-    for (int i = 0; i < 14; ++i)
+    for (const auto& c : cases)
     {
-        auto& [id, shortName, description, category, defaultKeys] = table[i];
-        SCOPED_TRACE (shortName);
-        EXPECT_EQ (commands[i], id);
-
-        juce::ApplicationCommandInfo info (id);
-        view().getCommandInfo (id, info);
-        EXPECT_EQ (info.shortName, shortName);
-        EXPECT_EQ (info.description, description);
-        EXPECT_EQ (info.categoryName, category);
-        EXPECT_EQ (info.defaultKeypresses, defaultKeys);
-        EXPECT_EQ (info.flags, id == 0x2002 ? juce::ApplicationCommandInfo::isDisabled : 0); // no file yet
-
-        // The window registered them; each key belongs to this command alone.
-        ASSERT_NE (commandManager->getCommandForID (id), nullptr);
-        for (auto& key : defaultKeys)
-            EXPECT_EQ (keys->findCommandForKeyPress (key), id);
+        SCOPED_TRACE (c.what);
+        if (juce::String (c.from) != "keep")
+        {
+            if (*c.from == 0)
+                document().newDocument();
+            else
+                ASSERT_TRUE (document().loadFrom (folder.getChildFile (c.from).existsAsFile() ? folder.getChildFile (c.from) : writeMappingsFile (c.from, 0)));
+            document().createInputMapping ("deck_unsaved");
+            view().updateMappingList();
+        }
+        EXPECT_EQ (answering (c.answers, [&] { return pressKey (c.key, c.mods); }), c.dialogs);
+        EXPECT_EQ (rowsAndTitle() + " " + document().getName() + (document().hasChangedSinceSaved() ? " *" : ""), c.state);
+        EXPECT_EQ (recentListOnDisk() + "|" + inspect().recentFiles().toString(), c.recent + "|" + c.recent);
     }
 
-    juce::ApplicationCommandInfo untouched (0x2017);
-    view().getCommandInfo (0x2017, untouched);
-    EXPECT_TRUE (untouched.shortName.isEmpty() && untouched.defaultKeypresses.isEmpty());
-
-    // Pressing ctrl+O shows the open chooser (cancelled here).
-    TestHelpers::ModalEnder ender (0, nullptr, "commands-ctrl-o-open-chooser");
-    EXPECT_TRUE (pressKey (juce::KeyPress ('O', ctrl, 0)));
-    EXPECT_EQ (ender.getEndedComponentName(), "Open mappings file ...");
-    EXPECT_EQ (title(), "Wirelace 0.8.62");
-}
-
-// The menus are built afresh on every call, so "Save as" and "Open Recent" follow the document
-// and the list at once (JUCE greys a submenu without items).
-TEST_F (MainViewCommandsFixture, MenuBarHasFileAndEditMenusWithSaveAsGreyedUntilTheDocumentHasAFile)
-{
-    EXPECT_EQ (view().getMenuBarNames(), juce::StringArray ("File", "Edit"));
-    EXPECT_EQ (describeMenu (view().getMenuForIndex (1, "Edit")),
-               "Cut 8211\nCopy 8212\nPast 8213\nDelete 8214\n---\nAdd Input 8209\nAdd Ouput 8210\n---\n"
-               "Edit Controller Info 8208\nSource Editor 8224\n---\nBug Reporter 8225");
-    EXPECT_EQ (view().getMenuForIndex (2, "Help").getNumItems(), 0);
-
-    const juce::String greyed ("New 8192\n---\nOpen Recent 0 [off] >\nOpen 8195\n---\nSave 8193\nSave as 8194 [off]");
-    EXPECT_EQ (describeMenu (view().getMenuForIndex (0, "File")), greyed);
-
-    const auto file = writeMappingsFile ("greyed.mappings", 1);
-    ASSERT_TRUE (document().loadFrom (file));
-    inspect().recentFiles().addFile (file);
-    EXPECT_EQ (describeMenu (view().getMenuForIndex (0, "File")), greyed.replace (" [off]", ""));
-
-    // A document taken from text has no file again.
-    document().loadFromXmlText (document().toXmlString());
-    EXPECT_TRUE (describeMenu (view().getMenuForIndex (0, "File")).endsWith ("Save as 8194 [off]"));
-}
-
-TEST_F (MainViewCommandsFixture, SaveAsKeyDoesNothingForANewDocumentWhileSaveKeyAsksForAFile)
-{
-    {
-        TestHelpers::ModalEnder nothingExpected (0);
-        EXPECT_FALSE (pressKey (juce::KeyPress ('S', command | shift, 0)));
-        EXPECT_FALSE (invoke (CommandIds::saveAs));
-        TestHelpers::pumpMessages (100);
-        EXPECT_FALSE (nothingExpected.hasEnded());
-    }
-
-    const auto target = folder.getChildFile ("by-save-key.mappings");
-    TestHelpers::ModalEnder saveChooser (1, CommandTestHelpers::chooseFile (target), "commands-save-chooser");
-    EXPECT_TRUE (pressKey (juce::KeyPress ('S', command, 0)));
-    EXPECT_EQ (saveChooser.getEndedComponentName(), "Save mappings file ...");
-    EXPECT_EQ (document().getFilePath(), target.getFullPathName());
-    EXPECT_TRUE (target.existsAsFile());
-
-    TestHelpers::ModalEnder saveAsChooser (0); // now that the document has a file
-    EXPECT_TRUE (pressKey (juce::KeyPress ('S', command | shift, 0)));
-    EXPECT_EQ (saveAsChooser.getEndedComponentName(), "Save mappings file ...");
-}
-
-TEST_F (MainViewCommandsFixture, DeleteKeyOfTheTableDeletesTheSelectedMappingsAtOnce)
-{
-    for (auto name : { "deck_a", "deck_b", "deck_c" })
-        document().createInputMapping (name);
-    view().updateMappingList();
-
-    inspect().table().selectRow (1);
-    inspect().table().grabKeyboardFocus();
-    EXPECT_TRUE (pressKey (juce::KeyPress (juce::KeyPress::deleteKey)));
-
-    // Performed before the key press returns: no message loop has run in between.
-    EXPECT_EQ (numRows(), 2);
-    EXPECT_EQ (MainViewTestData::inputList (document()).getNumChildren(), 2);
-}
-
-TEST_F (MainViewCommandsFixture, BugReporterCommandAndKeyShowThenHideTheReporter)
-{
-    auto& reporter = inspect().bugReporter();
-
-    EXPECT_TRUE (invoke (CommandIds::bugReporter));
-    EXPECT_TRUE (reporter.isVisible());
-    EXPECT_EQ (view().getIndexOfChildComponent (&reporter), view().getNumChildComponents() - 1);
-    TestHelpers::writeSnapshot (*window, "commands-bug-reporter-shown");
-
-    EXPECT_TRUE (invoke (CommandIds::bugReporter));
-    EXPECT_FALSE (reporter.isVisible());
-    EXPECT_EQ (view().getIndexOfChildComponent (&reporter), 0);
-
-    EXPECT_TRUE (pressKey (juce::KeyPress ('B', ctrl, 0)));
-    EXPECT_TRUE (reporter.isVisible());
-}
-
-TEST_F (MainViewCommandsFixture, PerformRefusesAnUnknownCommandAndChangesNothing)
-{
-    document().createInputMapping ("deck_a");
-    view().updateMappingList();
-    TestHelpers::ModalEnder nothingExpected (0);
-
-    for (auto id : { 0, 0x1001, 0x1fff, 0x2004, 0x2017, 0x2022, 0x2031 })
-        EXPECT_FALSE (view().perform (juce::ApplicationCommandTarget::InvocationInfo (id))) << id;
-
-    TestHelpers::pumpMessages (100);
-    EXPECT_FALSE (nothingExpected.hasEnded());
-    EXPECT_EQ (numRows(), 1);
-    EXPECT_TRUE (document().hasChangedSinceSaved());
-    EXPECT_FALSE (inspect().bugReporter().isVisible());
-
-    // The known commands that need no dialog report success.
-    for (auto id : { CommandIds::updateView, CommandIds::editControllerInfo })
-        EXPECT_TRUE (view().perform (juce::ApplicationCommandTarget::InvocationInfo (id)));
+    const auto holdsEdit = [this] (const char* name) { return folder.getChildFile (name).loadFileAsString().contains ("deck_unsaved"); };
+    EXPECT_TRUE (holdsEdit ("saved.mappings") && holdsEdit ("asked.mappings") && ! holdsEdit ("kept.mappings") && ! holdsEdit ("read-only.mappings"));
+    MainViewComponent next; // reads the list from the settings
+    EXPECT_EQ (MainViewInspector (next).recentFiles().toString(), four);
 }
