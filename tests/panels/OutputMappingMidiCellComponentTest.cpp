@@ -38,3 +38,19 @@ TEST_F (OutputMappingMidiCell, ARowDraggedOntoAnotherMovesThereAndTheSelectedRow
         table (*output).selectRow (2);
     }
 }
+
+TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheRowStored)
+{
+    auto& mapping = openOutput ("5", "<midi loop=\"true\"/>" + midi ("Note", 61, 2, "0", 500));
+    // The label typed into, the text typed; the row's value and duration after, and the label's text.
+    const struct { const char *label, *typed, *stored, *shown; } rows[] = {
+        { "midi value label", "%", "% 500", "%" }, { "midi value label", "300", "127 500", "127" }, { "midi value label", "soft", "0 500", "0" },
+        { "duration or range label", "250", "0 250", "250" }, { "duration or range label", "long", "0 0", "0" },
+    };
+    for (const auto& row : rows)
+    {
+        auto& label = child<juce::Label> (cell (*output, 0), row.label);
+        label.setText (row.typed, juce::sendNotificationSync);
+        EXPECT_EQ (mapping.getValue (0) + " " + juce::String (mapping.getDuration (0)) + " " + label.getText(), juce::String (row.stored) + " " + row.shown) << row.typed;
+    }
+}
