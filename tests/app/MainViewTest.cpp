@@ -209,3 +209,26 @@ TEST_F (MainView, PaintsTheHeaderTheFiltersTheTableAndTheMultiSelectionPanelInTh
     EXPECT_EQ (countPixels (TestHelpers::renderComponent (inspect().groupFilterCombo()), juce::Colours::blue), 0);
     view->setLookAndFeel (nullptr);
 }
+
+TEST_F (MainView, ButtonsInvokeTheirCommandsAddAndInfoLaterBugReportAtOnce)
+{
+    struct RecordingTarget : juce::ApplicationCommandTarget
+    {
+        juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
+        void getAllCommands (juce::Array<juce::CommandID>& c) override { c.addArray ({ 0x2010, 0x2011, 0x2012, 0x2021 }); }
+        void getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info) override { info.setInfo (juce::String (id), {}, "Test", 0); }
+        bool perform (const InvocationInfo& info) override { return performed.add ((int) info.commandID), true; }
+        juce::Array<int> performed;
+    } target;
+    auto previous = std::exchange (commandManager, std::make_unique<juce::ApplicationCommandManager>()); // the view calls the process-wide manager
+    const juce::ScopeGuard restore { [&] { commandManager = std::move (previous); } };
+    commandManager->registerAllCommandsForTarget (&target);
+    commandManager->setFirstCommandTarget (&target);
+    for (const auto* name : { "add input mapping  button", "add output mapping  button", "edit controller info button", "share button", "cloud button", "bug report button" })
+        for (auto* child : view->getChildren())
+            if (child->getName() == name)
+                view->buttonClicked (dynamic_cast<juce::Button*> (child));
+    EXPECT_EQ (target.performed, juce::Array<int> ({ 0x2021 })); // the image buttons invoke asynchronously; share and cloud invoke nothing
+    EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return target.performed.size() == 4; }, 2000));
+    EXPECT_EQ (target.performed, juce::Array<int> ({ 0x2021, 0x2011, 0x2012, 0x2010 })); // in the order clicked
+}
