@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace
@@ -91,40 +92,42 @@ namespace
         }
     }
 
-    /** True when the zlib stream inflates completely, without error, to exactly the rows of
-        the picture, each row starting with a known filter byte. */
+    /** True when the zlib stream inflates, row by row as libpng inflates it, to exactly the
+        rows of the picture, each starting with a known filter byte, and then ends with a
+        correct check sum. libpng takes the window size from the stream's header and inflates
+        each row into its own buffer, so a row can only refer back as far as that window
+        reaches: inflating in one piece would let through references that libpng refuses. */
     bool isSoundImageData (const PngHeader& header, const juce::MemoryBlock& compressed)
     {
-        size_t expected = 0;
-        forEachPass (header, [&] (size_t rowBytes, size_t rows) { expected += rows * (1 + rowBytes); });
-
-        juce::HeapBlock<juce::uint8> rows (expected + 1);
         z_stream stream {};
 
-        if (inflateInit (&stream) != Z_OK)
+        if (inflateInit2 (&stream, 0) != Z_OK)
             return false;
 
         stream.next_in = static_cast<const Bytef*> (compressed.getData());
         stream.avail_in = (uInt) compressed.getSize();
-        stream.next_out = rows;
-        stream.avail_out = (uInt) (expected + 1); // one byte more shows a stream that holds too much
-        const auto result = inflate (&stream, Z_FINISH);
-        const auto produced = stream.total_out;
-        inflateEnd (&stream);
+        std::vector<juce::uint8> row;
+        bool sound = true;
 
-        if (result != Z_STREAM_END || produced != expected)
-            return false;
-
-        size_t position = 0;
-        bool filtersKnown = true;
-
-        forEachPass (header, [&] (size_t rowBytes, size_t numRows)
+        forEachPass (header, [&] (size_t rowBytes, size_t rows)
         {
-            for (size_t row = 0; row < numRows; ++row, position += 1 + rowBytes)
-                filtersKnown = filtersKnown && rows[position] <= 4;
+            row.resize (1 + rowBytes);
+
+            for (size_t i = 0; i < rows && sound; ++i)
+            {
+                stream.next_out = row.data();
+                stream.avail_out = (uInt) row.size();
+                const auto result = inflate (&stream, Z_NO_FLUSH);
+                sound = (result == Z_OK || result == Z_STREAM_END) && stream.avail_out == 0 && row[0] <= 4;
+            }
         });
 
-        return filtersKnown;
+        juce::uint8 spare = 0; // a stream that holds more than the rows is refused as well
+        stream.next_out = &spare;
+        stream.avail_out = 1;
+        sound = sound && inflate (&stream, Z_FINISH) == Z_STREAM_END && stream.avail_out == 1;
+        inflateEnd (&stream);
+        return sound;
     }
 
     bool isLetter (juce::uint8 c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }

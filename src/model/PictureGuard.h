@@ -14,10 +14,20 @@
 
     - a PNG file must hold a valid header first, a palette where the colour type needs one,
       consecutive image data chunks and an end chunk, every chunk with a correct CRC and no
-      unknown critical chunk; its image data must inflate completely to at least the bytes
-      of every row, each row with a known filter. The reader is then handed a copy holding
-      only the header, palette, transparency and image data chunks (the reader draws the
-      picture from those alone), so no other chunk can meet the library's error paths.
+      unknown critical chunk; its image data must inflate, row by row as libpng inflates it,
+      to exactly the rows of the picture, each with a known filter, and end with a correct
+      check sum. The reader is then handed a copy holding only the header, palette,
+      transparency and image data chunks (the reader draws the picture from those alone), so
+      no other chunk can meet the library's error paths;
+    - a JPEG file must be a chain of whole marker segments up to its end marker: tables with
+      known numbers and Huffman codes that fit their lengths, one 8-bit grey or three-component
+      frame (baseline, extended or progressive, Huffman coded) whose sampling factors divide
+      each other, and scans of that frame's components whose tables are defined;
+    - a GIF file must hold, after its palettes and whole extensions, an image whose LZW data
+      gives every pixel from codes the decoder has defined, each pixel an entry of the
+      palette, and each code within the two bytes the reader keeps of one data block and
+      the block that follows. JUCE's GIF reader checks none of this: a code size over 12 makes it write past
+      its tables, and an undefined code makes it read past its palette or stack.
 */
 namespace PictureGuard
 {
