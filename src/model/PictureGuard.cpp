@@ -132,6 +132,109 @@ namespace
 
     bool isLetter (juce::uint8 c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+    /** The PNG file reduced to the chunks the reader draws the picture from, once every check
+        has passed; an empty block otherwise. */
+    juce::MemoryBlock rebuildPng (const juce::MemoryBlock& file)
+    {
+        auto* bytes = static_cast<const juce::uint8*> (file.getData());
+        const auto size = file.getSize();
+
+        if (size < sizeof (pngSignature) || std::memcmp (bytes, pngSignature, sizeof (pngSignature)) != 0)
+            return {};
+
+        juce::MemoryOutputStream rebuilt;
+        rebuilt.write (pngSignature, sizeof (pngSignature));
+        juce::MemoryBlock imageData;
+        PngHeader header;
+        bool haveHeader = false, havePalette = false, haveTransparency = false, inImageData = false, afterImageData = false;
+        juce::uint32 paletteEntries = 0;
+
+        for (size_t position = sizeof (pngSignature);;)
+        {
+            if (size - position < 12)
+                return {};
+
+            const auto length = juce::ByteOrder::bigEndianInt (bytes + position);
+            const auto* type = bytes + position + 4;
+            const auto* data = type + 4;
+
+            if (length > size - position - 12 || length > 0x7fffffffu)
+                return {};
+
+            if (crc32 (0, type, length + 4) != juce::ByteOrder::bigEndianInt (data + length))
+                return {};
+
+            if (! (isLetter (type[0]) && isLetter (type[1]) && isLetter (type[2]) && isLetter (type[3])))
+                return {};
+
+            const juce::String name ((const char*) type, 4);
+            const bool critical = (type[0] & 0x20) == 0;
+            bool keep = false;
+
+            if (! haveHeader && name != "IHDR")
+                return {};
+
+            if (name == "IHDR")
+            {
+                if (haveHeader || ! readPngHeader (data, length, header))
+                    return {};
+
+                haveHeader = keep = true;
+            }
+            else if (name == "PLTE")
+            {
+                if (havePalette || inImageData || afterImageData || (header.colourType & 2) == 0
+                    || length == 0 || length % 3 != 0 || length > 3 * 256)
+                    return {};
+
+                havePalette = keep = true;
+                paletteEntries = length / 3;
+            }
+            else if (name == "IDAT")
+            {
+                if (afterImageData || (header.colourType == 3 && ! havePalette) || length > getMaxImageDataChunk (header))
+                    return {};
+
+                inImageData = keep = true;
+                imageData.append (data, length);
+            }
+            else if (name == "IEND")
+            {
+                if (! inImageData && ! afterImageData)
+                    return {};
+
+                break;
+            }
+            else if (critical)
+            {
+                return {};
+            }
+            else if (name == "tRNS" && ! haveTransparency && ! inImageData && ! afterImageData
+                     && (header.colourType != 3 || havePalette) && isUsableTransparency (header, length, paletteEntries))
+            {
+                haveTransparency = keep = true;
+            }
+
+            if (inImageData && name != "IDAT")
+            {
+                inImageData = false;
+                afterImageData = true;
+            }
+
+            if (keep)
+                rebuilt.write (bytes + position, length + 12);
+
+            position += length + 12;
+        }
+
+        if (! isSoundImageData (header, imageData))
+            return {};
+
+        static const juce::uint8 endChunk[] = { 0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82 };
+        rebuilt.write (endChunk, sizeof (endChunk));
+        return rebuilt.getMemoryBlock();
+    }
+
     //==============================================================================
     /** True when a quantisation table segment holds whole tables with known numbers. */
     bool readJpegQuantTables (const juce::uint8* data, size_t length, bool (&defined)[4])
@@ -501,107 +604,6 @@ namespace
         return false;
     }
 } // namespace
-
-juce::MemoryBlock PictureGuard::rebuildPng (const juce::MemoryBlock& file)
-{
-    auto* bytes = static_cast<const juce::uint8*> (file.getData());
-    const auto size = file.getSize();
-
-    if (size < sizeof (pngSignature) || std::memcmp (bytes, pngSignature, sizeof (pngSignature)) != 0)
-        return {};
-
-    juce::MemoryOutputStream rebuilt;
-    rebuilt.write (pngSignature, sizeof (pngSignature));
-    juce::MemoryBlock imageData;
-    PngHeader header;
-    bool haveHeader = false, havePalette = false, haveTransparency = false, inImageData = false, afterImageData = false;
-    juce::uint32 paletteEntries = 0;
-
-    for (size_t position = sizeof (pngSignature);;)
-    {
-        if (size - position < 12)
-            return {};
-
-        const auto length = juce::ByteOrder::bigEndianInt (bytes + position);
-        const auto* type = bytes + position + 4;
-        const auto* data = type + 4;
-
-        if (length > size - position - 12 || length > 0x7fffffffu)
-            return {};
-
-        if (crc32 (0, type, length + 4) != juce::ByteOrder::bigEndianInt (data + length))
-            return {};
-
-        if (! (isLetter (type[0]) && isLetter (type[1]) && isLetter (type[2]) && isLetter (type[3])))
-            return {};
-
-        const juce::String name ((const char*) type, 4);
-        const bool critical = (type[0] & 0x20) == 0;
-        bool keep = false;
-
-        if (! haveHeader && name != "IHDR")
-            return {};
-
-        if (name == "IHDR")
-        {
-            if (haveHeader || ! readPngHeader (data, length, header))
-                return {};
-
-            haveHeader = keep = true;
-        }
-        else if (name == "PLTE")
-        {
-            if (havePalette || inImageData || afterImageData || (header.colourType & 2) == 0
-                || length == 0 || length % 3 != 0 || length > 3 * 256)
-                return {};
-
-            havePalette = keep = true;
-            paletteEntries = length / 3;
-        }
-        else if (name == "IDAT")
-        {
-            if (afterImageData || (header.colourType == 3 && ! havePalette) || length > getMaxImageDataChunk (header))
-                return {};
-
-            inImageData = keep = true;
-            imageData.append (data, length);
-        }
-        else if (name == "IEND")
-        {
-            if (! inImageData && ! afterImageData)
-                return {};
-
-            break;
-        }
-        else if (critical)
-        {
-            return {};
-        }
-        else if (name == "tRNS" && ! haveTransparency && ! inImageData && ! afterImageData
-                 && (header.colourType != 3 || havePalette) && isUsableTransparency (header, length, paletteEntries))
-        {
-            haveTransparency = keep = true;
-        }
-
-        if (inImageData && name != "IDAT")
-        {
-            inImageData = false;
-            afterImageData = true;
-        }
-
-        if (keep)
-            rebuilt.write (bytes + position, length + 12);
-
-        position += length + 12;
-    }
-
-    if (! isSoundImageData (header, imageData))
-        return {};
-
-    static const juce::uint8 endChunk[] = { 0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82 };
-    rebuilt.write (endChunk, sizeof (endChunk));
-    return rebuilt.getMemoryBlock();
-}
 
 juce::Image PictureGuard::decode (const juce::MemoryBlock& file)
 {

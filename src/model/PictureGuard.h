@@ -34,8 +34,4 @@ namespace PictureGuard
     /** The picture in a PNG, JPEG or GIF file, decoded by JUCE once the file has passed the
         checks above; a null image when it has not, or when it is no picture at all. */
     juce::Image decode (const juce::MemoryBlock& file);
-
-    /** The PNG file reduced to the chunks the reader draws the picture from, once every check
-        has passed; an empty block otherwise. */
-    juce::MemoryBlock rebuildPng (const juce::MemoryBlock& file);
 }
