@@ -27,9 +27,13 @@ target_compile_definitions(wirelace_core PUBLIC
 set_source_files_properties(${WIRELACE_CORE_SOURCES} PROPERTIES
     COMPILE_OPTIONS "${WIRELACE_WARNING_FLAGS}")
 
+# zlib (the one JUCE and libpng use) checks the image data of PNG files from outside.
+find_package(ZLIB REQUIRED)
+
 target_link_libraries(wirelace_core
     PRIVATE
         wirelace_binary_data
+        ZLIB::ZLIB
         juce::juce_core
         juce::juce_events
         juce::juce_data_structures

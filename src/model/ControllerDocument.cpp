@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/PictureGuard.h"
 #include "model/XmlGuard.h"
 #include "resources/Resources.h"
 
@@ -759,8 +760,7 @@ juce::Image ControllerDocument::decodePicture (const juce::MemoryBlock& bytes)
     if (! claimsModestSize (bytes))
         return {};
 
-    juce::MemoryInputStream stream (bytes, false);
-    return juce::ImageFileFormat::loadFrom (stream);
+    return PictureGuard::decode (bytes);
 }
 
 //==============================================================================
