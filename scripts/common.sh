@@ -9,7 +9,7 @@ WIRELACE_PACKAGES=(
     libgtest-dev libbenchmark-dev
     libasound2-dev libcurl4-openssl-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev
-    libxrandr-dev libxrender-dev libpng-dev libjpeg-dev
+    libxrandr-dev libxrender-dev libpng-dev libjpeg-dev zlib1g-dev
     xvfb xauth xdotool x11-utils libxml2-utils python3
     clang libclang-rt-14-dev
     fonts-dejavu-core
