@@ -39,8 +39,10 @@ namespace
 
         bool quitsWithCtrlQ (const juce::String& window)
         {
-            return retry ([&] { run ({ "xdotool", "windowfocus", "--sync", window, "key", "--clearmodifiers", "ctrl+q" }); }, [&] { return ! isRunning(); }) && getExitCode() == 0;
+            return retry ([&] { run ({ "xdotool", "windowfocus", "--sync", window, "key", "--clearmodifiers", "ctrl+q" }); }, [&] { return ! isRunning(); }) && exitCode.loadFileAsString().trim() == "0";
         }
+
+        juce::File exitCode; // written by the shell that runs the app: juce::ChildProcess reports a crash as 0
     };
 }
 
@@ -55,8 +57,14 @@ TEST (EndToEnd, TwoInstancesShareTheLogAndOneSavesANewDocumentThroughTheChooserA
     const auto homePath = home.folder.getFullPathName(), exe = juce::File (WIRELACE_APP_PATH).getFullPathName(), title = juce::String ("Wirelace 0.8.62");
     const juce::StringArray command { "env", "-C", homePath, "HOME=" + homePath, "XDG_CONFIG_HOME=" + homePath + "/config", "PATH=" + homePath, exe };
     App first, second;
+    const auto launch = [&] (App& app, const char* name)
+    {
+        juce::StringArray args { "sh", "-c", "\"$@\"; echo $? > \"$0\"", (app.exitCode = home.getChildFile (name)).getFullPathName() };
+        args.addArray (command);
+        return app.start (args, 0);
+    };
     juce::String window, secondWindow, chooser;
-    ASSERT_TRUE (first.start (command, 0) && TestHelpers::pumpUntil ([&] { return (window = findWindow (title)).isNotEmpty(); }, 30000));
+    ASSERT_TRUE (launch (first, "first-exit") && TestHelpers::pumpUntil ([&] { return (window = findWindow (title)).isNotEmpty(); }, 30000));
 
     // The log in Wirelace under $XDG_CONFIG_HOME: the header, this program's system information with
     // its closing empty lines, and nothing of the empty unit-test run.
@@ -66,7 +74,7 @@ TEST (EndToEnd, TwoInstancesShareTheLogAndOneSavesANewDocumentThroughTheChooserA
     EXPECT_FALSE (home.getChildFile (".config").exists()); // nor the settings
 
     // A second instance runs beside the first and appends its own header; ctrl+Q ends it alone.
-    ASSERT_TRUE (second.start (command, 0) && TestHelpers::pumpUntil ([&] { return (secondWindow = findWindow (title, window)).isNotEmpty(); }, 30000));
+    ASSERT_TRUE (launch (second, "second-exit") && TestHelpers::pumpUntil ([&] { return (secondWindow = findWindow (title, window)).isNotEmpty(); }, 30000));
     EXPECT_TRUE (log.loadFileAsString().startsWith (text + header));
     EXPECT_TRUE (second.quitsWithCtrlQ (secondWindow) && first.isRunning());
 
