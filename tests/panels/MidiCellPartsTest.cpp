@@ -1,3 +1,4 @@
+#include "panels/MidiCellParts.h"
 #include "panels/MidiPanelFixture.h"
 
 using MidiCellMenus = MidiPanelFixture;
@@ -28,4 +29,15 @@ TEST_F (MidiCellMenus, AChoiceWritesTheRowOfEitherKindOfCellUnlessDismissedOrThe
         EXPECT_TRUE (c.close || rowCell.findParentComponentOfClass<juce::TableListBox>()->isRowSelected (0)); // the button selects its row first
         EXPECT_EQ (c.outputCell ? rowText (OutputMapping (outputElement), 0, c.close ? nullptr : &rowCell) : rowText (InputMapping (element), 0, c.close ? nullptr : &rowCell), c.expected);
     }
+}
+
+TEST (MidiCellMenuNames, NotesAndControllersRunFrom1To127CountingMiddleCAsOctaveZero)
+{
+    juce::StringArray names;
+    const auto menu = MidiCellParts::makeNoteOrCcMenu();
+    for (juce::PopupMenu::MenuItemIterator top (menu); top.next();)
+        for (juce::PopupMenu::MenuItemIterator item (*top.getItem().subMenu); item.next();)
+            names.add (top.getItem().text + " " + item.getItem().text + "#" + juce::String (item.getItem().itemID));
+    EXPECT_EQ (names.size(), 254);
+    EXPECT_EQ (names[0] + "," + names[59] + "," + names[126] + "," + names[127] + "," + names[253], "Note 1: C#-5#1,Note 60: C0#60,Note 127: G5#127,CC 1#1000,CC 127#127000");
 }

@@ -1,4 +1,5 @@
 #include "panels/MidiPanelFixture.h"
+#include "resources/Resources.h"
 
 using OutputMappingMidiCell = MidiPanelFixture;
 
@@ -52,5 +53,41 @@ TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheRowStored)
         auto& label = child<juce::Label> (cell (*output, 0), row.label);
         label.setText (row.typed, juce::sendNotificationSync);
         EXPECT_EQ (mapping.getValue (0) + " " + juce::String (mapping.getDuration (0)) + " " + label.getText(), juce::String (row.stored) + " " + row.shown) << row.typed;
+    }
+}
+
+TEST_F (OutputMappingMidiCell, DurationOrRangeTextAndModeIconFollowTheMode)
+{
+    // The mode's marker; then each row's duration or range text ("-": hidden; "e": edited with one click) and the icon at (171, 3) (L loop, 1 first half, 2 second half, - none).
+    const struct { const char *marker, *expected; } modes[] = {
+        { "<midi loop=\"true\"/>", "500eL 250eL 500eL 500eL" },
+        { "<midi map=\"true\"/>", "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
+        { "<midi fillingMap=\"true\"/>", "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
+        { "<midi simpleMap=\"true\"/>", "0.0-0.31 0.3-0.61 0.6-1.01 1.0-1.31" },
+        { "", "-- -- -- --" },
+    };
+    const std::pair<char, const char*> icons[] = { { 'L', "mode_loop.png" }, { '1', "mode_first_half.png" }, { '2', "mode_second_half.png" } };
+    const auto shows = [] (const juce::Image& image, const juce::Image& icon) {
+        juce::Image expected (juce::Image::ARGB, 16, 16, true);
+        juce::Graphics (expected).drawImageAt (icon, 0, 0);
+        for (int i = 0; i < 256; ++i)
+            if (! TestHelpers::near (image.getPixelAt (171 + i % 16, 3 + i / 16), expected.getPixelAt (i % 16, i / 16)))
+                return false;
+        return true;
+    };
+    for (const auto& mode : modes)
+    {
+        openOutput ("5", mode.marker + midi ("CC", 1, 1, "0", 500) + midi ("CC", 2, 1, "0", 250) + midi ("CC", 3, 1, "0", 500) + midi ("CC", 4, 1, "0", 500));
+        juce::StringArray shown;
+        for (int row = 0; row < 4; ++row)
+        {
+            auto& label = child<juce::Label> (cell (*output, row), "duration or range label");
+            auto text = (label.isVisible() ? label.getText() + (label.isEditableOnSingleClick() ? "e" : "") : "-") + "-";
+            for (const auto& [letter, name] : icons)
+                if (shows (TestHelpers::renderComponent (cell (*output, row)), Resources::getImage (name)))
+                    text = text.dropLastCharacters (1) + letter;
+            shown.add (text);
+        }
+        EXPECT_EQ (shown.joinIntoString (" "), mode.expected) << mode.marker;
     }
 }
