@@ -33,6 +33,7 @@ TEST (ApplicationShell, InitialiseLogsAndMakesTheServicesAndWindowWhoseCloseButt
 {
     struct PassingUnitTest : juce::UnitTest { PassingUnitTest() : juce::UnitTest ("Passing example") {} void runTest() override { beginTest ("first"), expect (true); } } registered;
     struct QuitCountingApplication : WirelaceApplication { void systemRequestedQuit() override { ++quits; } int quits = 0; } app;
+    const juce::ScopeGuard restoreSettings { [saved = appProperties.getStorageParameters()] { appProperties.closeFiles(); appProperties.setStorageParameters (saved); } }; // the next tests' folder
 
     auto& desktop = juce::Desktop::getInstance();
     const auto windowsBefore = desktop.getNumComponents();

@@ -40,6 +40,7 @@ TEST_F (MainViewClipboard, CopyCutAndPastGoThroughTheSystemClipboard)
         document().addMapping (mapping, -1);
     view->updateMappingList();
     const auto before = rowsOf (inspect());
+    const juce::ScopeGuard restoreClipboard { [saved = juce::SystemClipboard::getTextFromClipboard()] { juce::SystemClipboard::copyTextToClipboard (saved); } };
     juce::SystemClipboard::copyTextToClipboard ("left by another program");
     EXPECT_TRUE (perform (*view, CommandIds::copy) && juce::SystemClipboard::getTextFromClipboard() == "left by another program");
     for (int row : { 3, 0, 1 })
