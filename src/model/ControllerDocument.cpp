@@ -1,6 +1,5 @@
 #include "model/ControllerDocument.h"
 
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -309,136 +308,6 @@ namespace
     bool decodeMemoryBlockText (const juce::String& text, juce::MemoryBlock& block)
     {
         return XmlGuard::isSafeMemoryBlockText (text) && block.fromBase64Encoding (text);
-    }
-
-    /** The largest picture side an icon may claim. */
-    constexpr juce::uint32 maxIconSide = 4096;
-
-    /** The width and height in the header of a PNG file, read as JUCE's PNG reader reads them. */
-    bool readPngSize (const juce::uint8* bytes, size_t size, juce::uint32& width, juce::uint32& height)
-    {
-        static const juce::uint8 signature[] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n' };
-
-        if (size < 24 || std::memcmp (bytes, signature, sizeof (signature)) != 0 || std::memcmp (bytes + 12, "IHDR", 4) != 0)
-            return false;
-
-        width = juce::ByteOrder::bigEndianInt (bytes + 16);
-        height = juce::ByteOrder::bigEndianInt (bytes + 20);
-        return true;
-    }
-
-    /** The size in the first frame header of a JPEG file: the markers after the start of the
-        image are walked as the JPEG reader walks them, up to the frame header. */
-    bool readJpegSize (const juce::uint8* bytes, size_t size, juce::uint32& width, juce::uint32& height)
-    {
-        if (size < 24 || bytes[0] != 0xff || bytes[1] != 0xd8 || bytes[2] != 0xff)
-            return false;
-
-        for (size_t i = 2;;)
-        {
-            while (i < size && bytes[i] != 0xff) // stray bytes before a marker are skipped
-                ++i;
-
-            while (i < size && bytes[i] == 0xff) // and so are fill bytes
-                ++i;
-
-            if (i >= size)
-                return false;
-
-            const auto marker = bytes[i++];
-
-            if (marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc)
-            {
-                if (i + 7 > size)
-                    return false;
-
-                height = juce::ByteOrder::bigEndianShort (bytes + i + 3);
-                width = juce::ByteOrder::bigEndianShort (bytes + i + 5);
-                return true;
-            }
-
-            if (marker == 0xd8 || marker == 0xd9 || marker == 0xda) // no frame header before the data
-                return false;
-
-            if ((marker >= 0xd0 && marker <= 0xd7) || marker == 0x01) // markers without a length
-                continue;
-
-            if (i + 2 > size)
-                return false;
-
-            i += juce::ByteOrder::bigEndianShort (bytes + i); // the length counts its own two bytes
-        }
-    }
-
-    /** The size of the first image of a GIF file, found as JUCE's GIF reader finds it: after the
-        screen descriptor and its palette, extensions and stray bytes are skipped up to the
-        first image descriptor, whose size the reader allocates. */
-    bool readGifSize (const juce::uint8* bytes, size_t size, juce::uint32& width, juce::uint32& height)
-    {
-        if (size < 13 || (std::memcmp (bytes, "GIF87a", 6) != 0 && std::memcmp (bytes, "GIF89a", 6) != 0)
-            || juce::ByteOrder::littleEndianShort (bytes + 6) == 0 || juce::ByteOrder::littleEndianShort (bytes + 8) == 0)
-            return false;
-
-        size_t i = 13;
-
-        if ((bytes[10] & 0x80) != 0)
-            i += 3 * (size_t) (2 << (bytes[10] & 7));
-
-        while (i < size)
-        {
-            const auto c = bytes[i++];
-
-            if (c == ';')
-                return false;
-
-            if (c == '!')
-            {
-                ++i; // the extension's type, then data blocks up to an empty one
-
-                for (;;)
-                {
-                    if (i >= size)
-                        return false;
-
-                    const auto length = bytes[i++];
-
-                    if (length == 0)
-                        break;
-
-                    i += length;
-                }
-            }
-            else if (c == ',')
-            {
-                if (i + 9 > size)
-                    return false;
-
-                width = juce::ByteOrder::littleEndianShort (bytes + i + 4);
-                height = juce::ByteOrder::littleEndianShort (bytes + i + 6);
-                return true;
-            }
-        }
-
-        return false;
-    }
-
-    /**
-        True when the bytes are a PNG, JPEG or GIF file whose picture is at most maxIconSide
-        pixels wide and high. JUCE's readers allocate the whole picture from the size in the
-        header before they read any pixels (the PNG reader then writes through a null pointer
-        when that fails), so a header that claims a huge picture must not reach them.
-    */
-    bool claimsModestSize (const juce::MemoryBlock& block)
-    {
-        auto* bytes = static_cast<const juce::uint8*> (block.getData());
-        const auto size = block.getSize();
-        juce::uint32 width = 0, height = 0;
-
-        if (! readPngSize (bytes, size, width, height) && ! readJpegSize (bytes, size, width, height)
-            && ! readGifSize (bytes, size, width, height))
-            return false;
-
-        return width > 0 && height > 0 && width <= maxIconSide && height <= maxIconSide;
     }
 } // namespace
 
@@ -757,9 +626,6 @@ juce::Image ControllerDocument::loadPicture (const juce::File& file)
 
 juce::Image ControllerDocument::decodePicture (const juce::MemoryBlock& bytes)
 {
-    if (! claimsModestSize (bytes))
-        return {};
-
     return PictureGuard::decode (bytes);
 }
 

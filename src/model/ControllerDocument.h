@@ -114,10 +114,10 @@ public:
     juce::Image getIcon() const;
 
     /**
-        The picture held in the bytes, in any format JUCE reads (PNG, JPEG, GIF); a null image when
-        its header claims a side over 4096 pixels or of none, or it is damaged in any way that
-        PictureGuard finds (JUCE's readers would crash on some of those), or it cannot be decoded.
-        Used for every picture that comes from outside.
+        The picture held in the bytes, in any format JUCE reads (PNG, JPEG, GIF), as
+        PictureGuard::decode gives it: a null image when it claims a side over
+        PictureGuard::maxSide pixels or of none, or is damaged in any way the guard finds (JUCE's
+        readers would crash on some of those). Used for every picture that comes from outside.
     */
     static juce::Image decodePicture (const juce::MemoryBlock& bytes);
 

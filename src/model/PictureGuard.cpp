@@ -41,8 +41,8 @@ namespace
                              : header.colourType == 3 ? (depth == 1 || depth == 2 || depth == 4 || depth == 8)
                              : (header.colourType == 2 || header.colourType == 4 || header.colourType == 6) && (depth == 8 || depth == 16);
 
-        return depthFits && header.width >= 1 && header.width <= 4096 && header.height >= 1 && header.height <= 4096
-            && data[10] == 0 && data[11] == 0 && data[12] <= 1;
+        return depthFits && header.width >= 1 && header.width <= PictureGuard::maxSide
+            && header.height >= 1 && header.height <= PictureGuard::maxSide && data[10] == 0 && data[11] == 0 && data[12] <= 1;
     }
 
     /** The longest image data chunk libpng accepts for this picture (its own estimate of the
@@ -302,8 +302,12 @@ namespace
         sampling factors the decoder can scale between. */
     bool readJpegFrame (const juce::uint8* data, size_t length, std::vector<JpegComponent>& components)
     {
-        if (length < 6 || data[0] != 8 || juce::ByteOrder::bigEndianShort (data + 1) == 0
-            || juce::ByteOrder::bigEndianShort (data + 3) == 0 || (data[5] != 1 && data[5] != 3) || length != 6 + 3 * (size_t) data[5])
+        if (length < 6 || data[0] != 8 || (data[5] != 1 && data[5] != 3) || length != 6 + 3 * (size_t) data[5])
+            return false;
+
+        const auto height = juce::ByteOrder::bigEndianShort (data + 1), width = juce::ByteOrder::bigEndianShort (data + 3);
+
+        if (height == 0 || width == 0 || height > PictureGuard::maxSide || width > PictureGuard::maxSide)
             return false;
 
         int maxHorizontal = 1, maxVertical = 1;
@@ -558,7 +562,7 @@ namespace
         data decodes as isSoundGifImageData demands, each block where its length says. */
     bool isSoundGif (const juce::uint8* bytes, size_t size)
     {
-        if (size < 13)
+        if (size < 13 || juce::ByteOrder::littleEndianShort (bytes + 6) == 0 || juce::ByteOrder::littleEndianShort (bytes + 8) == 0)
             return false;
 
         auto paletteSize = (bytes[10] & 0x80) != 0 ? 2 << (bytes[10] & 7) : 0;
@@ -597,7 +601,8 @@ namespace
                 i += 3 * (size_t) paletteSize;
             }
 
-            return width > 0 && height > 0 && i < size
+            return width > 0 && height > 0 && width <= PictureGuard::maxSide && height <= PictureGuard::maxSide
+                && i < size
                 && isSoundGifImageData (bytes + i, size - i, (size_t) width * height, paletteSize);
         }
 

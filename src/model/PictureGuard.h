@@ -31,7 +31,13 @@
 */
 namespace PictureGuard
 {
-    /** The picture in a PNG, JPEG or GIF file, decoded by JUCE once the file has passed the
-        checks above; a null image when it has not, or when it is no picture at all. */
+    /** The largest width and height a picture may have. JUCE's readers allocate the whole
+        picture from the size in its header before they read any pixel, so a header that
+        claims a huge picture must not reach them. */
+    constexpr juce::uint32 maxSide = 4096;
+
+    /** The picture in a PNG, JPEG or GIF file of 1 to maxSide pixels each way, decoded by JUCE
+        once the file has passed the checks above; a null image when it has not, or when it is
+        no picture at all. */
     juce::Image decode (const juce::MemoryBlock& file);
 }
