@@ -7,13 +7,7 @@
 namespace CommandTestHelpers
 {
     /** The file browser inside a file chooser dialog box, or nullptr. */
-    inline juce::FileBrowserComponent* findFileBrowser (juce::Component& component)
-    {
-        auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&component);
-        for (auto* child : component.getChildren())
-            browser = browser != nullptr ? browser : findFileBrowser (*child);
-        return browser;
-    }
+    inline juce::FileBrowserComponent* findFileBrowser (juce::Component& component) { return TestHelpers::findChild<juce::FileBrowserComponent> (component); }
 
     /** A modal action that types the given file's full path into a file chooser's file name box. */
     inline TestHelpers::ModalEnder::Action chooseFile (const juce::File& file)

@@ -225,9 +225,7 @@ TEST_F (MainView, ButtonsInvokeTheirCommandsAddAndInfoLaterBugReportAtOnce)
     commandManager->registerAllCommandsForTarget (&target);
     commandManager->setFirstCommandTarget (&target);
     for (const auto* name : { "add input mapping  button", "add output mapping  button", "edit controller info button", "share button", "cloud button", "bug report button" })
-        for (auto* child : view->getChildren())
-            if (child->getName() == name)
-                view->buttonClicked (dynamic_cast<juce::Button*> (child));
+        view->buttonClicked (TestHelpers::findChild<juce::Button> (*view, name));
     EXPECT_EQ (target.performed, juce::Array<int> ({ 0x2021 })); // the image buttons invoke asynchronously; share and cloud invoke nothing
     EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return target.performed.size() == 4; }, 2000));
     EXPECT_EQ (target.performed, juce::Array<int> ({ 0x2021, 0x2011, 0x2012, 0x2010 })); // in the order clicked

@@ -58,10 +58,8 @@ struct MidiPanelFixture : ::testing::Test
     template <typename Type>
     static Type& child (juce::Component& parent, const juce::String& name)
     {
-        juce::Array<juce::Component*> all { &parent };
-        for (int i = 0; i < all.size(); all.addArray (all[i++]->getChildren()))
-            if (auto* found = dynamic_cast<Type*> (all[i]); found != nullptr && i > 0 && all[i]->getName() == name)
-                return *found;
+        if (auto* found = TestHelpers::findChild<Type> (parent, name))
+            return *found;
         throw std::runtime_error ("no child named " + name.toStdString());
     }
 

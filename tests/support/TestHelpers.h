@@ -44,6 +44,17 @@ namespace TestHelpers
 
     inline juce::File writeSnapshot (juce::Component& component, const juce::String& name) { return writeSnapshot (renderComponent (component), name); }
 
+    /** The first component of that type (and name, when one is given) below the parent, breadth first, or nullptr. */
+    template <typename Type>
+    Type* findChild (juce::Component& parent, const juce::String& name = {})
+    {
+        juce::Array<juce::Component*> all { &parent };
+        for (int i = 0; i < all.size(); all.addArray (all[i++]->getChildren()))
+            if (auto* found = dynamic_cast<Type*> (all[i]); found != nullptr && i > 0 && (name.isEmpty() || all[i]->getName() == name))
+                return found;
+        return nullptr;
+    }
+
     /** True when the two colours differ by at most the tolerance in each channel, alpha included. */
     inline bool near (juce::Colour actual, juce::Colour expected, int tolerance = 2)
     {
