@@ -3,6 +3,11 @@
 #include "app/ServiceUpload.h"
 #include "app/WirelaceApplication.h"
 
+#if JUCE_LINUX || JUCE_BSD || JUCE_MAC
+ #include <fcntl.h>
+ #include <unistd.h>
+#endif
+
 namespace
 {
     void setUpLabel (juce::Label& label)
@@ -29,6 +34,27 @@ namespace
     juce::File getLogFile()
     {
         return juce::File (WirelaceApplication::getLogRoot().getFullPathName() + "/Wirelace/Wirelace.txt");
+    }
+
+    /**
+        Creates the new, empty report file readable and writable by its owner only: the report
+        holds the user's e-mail, message and log, and a report that is not accepted stays in the
+        shared temporary folder. The file is made with that mode at once (and must not exist
+        yet), so nobody else can open it even before its first byte is written.
+    */
+    bool createPrivateFile (const juce::File& file)
+    {
+       #if JUCE_LINUX || JUCE_BSD || JUCE_MAC
+        const auto handle = ::open (file.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+
+        if (handle < 0)
+            return false;
+
+        ::close (handle);
+        return true;
+       #else
+        return ! file.exists() && file.create().wasOk();
+       #endif
     }
 
     /** The service took the report only when it answered "OK", exactly, with a success status. */
@@ -61,6 +87,10 @@ BugReporterComponent::BugReporterComponent()
     emailEditor = std::make_unique<juce::TextEditor> ("email text editor");
     addAndMakeVisible (emailEditor.get());
     setUpEditor (*emailEditor, false);
+
+    // When the reporter is shown the focus goes to the e-mail field at the top, then to the message.
+    emailEditor->setExplicitFocusOrder (1);
+    messageEditor->setExplicitFocusOrder (2);
 
     sendButton = std::make_unique<juce::TextButton> ("send button");
     addAndMakeVisible (sendButton.get());
@@ -112,7 +142,18 @@ void BugReporterComponent::buttonClicked (juce::Button* button)
 
 void BugReporterComponent::sendReport()
 {
-    const auto report = juce::File::createTempFile ("report");
+    // Nothing is written where others could read it; when the private file cannot be made, the
+    // report fails silently, like any failed report.
+    if (const auto report = juce::File::createTempFile ("report"); createPrivateFile (report))
+        writeAndUploadReport (report);
+
+    toBack();
+    setVisible (false);
+    messageEditor->setText ({}, true);
+}
+
+void BugReporterComponent::writeAndUploadReport (const juce::File& report)
+{
     const auto append = [&report] (const juce::String& text) { report.appendText (text, false, false); };
 
     append ("Bug Report:\r\n");
@@ -140,8 +181,4 @@ void BugReporterComponent::sendReport()
 
     if (isAccepted (reply, statusCode))
         report.deleteFile();
-
-    toBack();
-    setVisible (false);
-    messageEditor->setText ({}, true);
 }

@@ -23,7 +23,8 @@ public:
 
     /**
         Writes the report (the e-mail, the message and, with the toggle on, the log file's lines,
-        every line ended by CR LF) into a new temporary file, deletes the log file once it is in
+        every line ended by CR LF) into a new temporary file that only its owner may read or
+        write, deletes the log file once it is in
         the report, and uploads the report synchronously. The temporary file is deleted only when
         the service answers "OK"; otherwise it stays, and nothing is said. Then the panel hides
         and the message is cleared.
@@ -31,6 +32,8 @@ public:
     void sendReport();
 
 private:
+    void writeAndUploadReport (const juce::File& report);
+
     std::unique_ptr<juce::TextEditor> messageEditor;
     std::unique_ptr<juce::ToggleButton> includeLogToggle;
     std::unique_ptr<juce::Label> messageLabel;

@@ -138,6 +138,7 @@ EditorViewComponent::EditorViewComponent()
     codeEditor->setColour (juce::CodeEditorComponent::lineNumberBackgroundId, juce::Colour (0xfff4f0f1));
     codeEditor->setColour (juce::CodeEditorComponent::lineNumberTextId, juce::Colour (0x77000000));
     codeEditor->setColour (juce::CaretComponent::caretColourId, juce::Colour (0xffffffff));
+    codeEditor->setExplicitFocusOrder (1); // the focus goes to the code when the editor is shown
 
     logo = Resources::getCachedImage ("logo.png");
 

@@ -174,10 +174,15 @@ bool MainViewComponent::pasteMappingsFromText (const juce::String& clipboardText
         if (controller[kindProperty()].toString() != "midi")
             return false;
 
-        if (document->isValidXmlText (text))
-            document->loadFromXmlText (text);
+        if (! document->isValidXmlText (text))
+        {
+            updateMappingList();
+            return true;
+        }
 
-        updateMappingList();
+        writePendingControllerInfo();
+        document->loadFromXmlText (text);
+        showReplacedDocument();
         return true;
     }
 
@@ -252,17 +257,23 @@ void MainViewComponent::toggleSourceEditor()
 {
     if (! editorView->isVisible())
     {
+        // The text shown holds what the user typed into a field just before.
+        writePendingControllerInfo();
         editorView->setDocument (document.get());
-        editorView->toFront (false);
         editorView->setVisible (true);
+        editorView->toFront (true); // into the code editor: keys must not reach the panel behind
         return;
     }
 
-    if (editorView->askToApplyChanges())
+    if (! editorView->askToApplyChanges())
     {
-        editorView->toBack();
-        editorView->setVisible (false);
+        updateMappingList();
+        return;
     }
 
-    updateMappingList();
+    editorView->toBack();
+    editorView->setVisible (false);
+
+    // The editor's text may have replaced the document.
+    showReplacedDocument();
 }

@@ -219,6 +219,7 @@ bool MainViewComponent::askToSaveChanges()
 
 bool MainViewComponent::saveAs()
 {
+    writePendingControllerInfo();
     juce::FileChooser chooser ("Save mappings file ...", juce::File::getCurrentWorkingDirectory(), "*.mappings", true);
 
     if (! chooser.browseForFileToSave (false))
@@ -253,6 +254,8 @@ void MainViewComponent::openFile()
 
 void MainViewComponent::createNewDocument()
 {
+    writePendingControllerInfo();
+
     if (document->hasChangedSinceSaved() && askToSaveChanges())
         return;
 
@@ -263,6 +266,8 @@ void MainViewComponent::createNewDocument()
 
 bool MainViewComponent::saveDocument()
 {
+    writePendingControllerInfo();
+
     if (document->getFilePath().isEmpty())
         return saveAs();
 
@@ -281,6 +286,8 @@ void MainViewComponent::showSaveError()
 
 void MainViewComponent::openDocument()
 {
+    writePendingControllerInfo();
+
     if (document->hasChangedSinceSaved() && askToSaveChanges())
         return;
 
@@ -293,6 +300,8 @@ void MainViewComponent::openRecentFile (int index)
     if (index >= recentFiles.getNumFiles())
         return;
 
+    writePendingControllerInfo();
+
     document->loadFrom (recentFiles.getFile (index));
     showDocumentNameInTitle();
     showLoadedDocument();
@@ -301,11 +310,15 @@ void MainViewComponent::openRecentFile (int index)
 void MainViewComponent::toggleBugReporter()
 {
     if (bugReporter->isVisible())
+    {
         bugReporter->toBack();
-    else
-        bugReporter->toFront (true);
+        bugReporter->setVisible (false);
+        return;
+    }
 
-    bugReporter->setVisible (! bugReporter->isVisible());
+    // Only a visible component can take the keyboard focus, so it is shown first.
+    bugReporter->setVisible (true);
+    bugReporter->toFront (true);
 }
 
 void MainViewComponent::showDocumentNameInTitle()

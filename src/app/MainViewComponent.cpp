@@ -224,6 +224,10 @@ MainViewComponent::MainViewComponent()
 
     showControllerInfo();
     bugReporter->setVisible (false);
+
+    // Tab moves the focus among a shown overlay's own children only.
+    bugReporter->setFocusContainerType (juce::Component::FocusContainerType::keyboardFocusContainer);
+    editorView->setFocusContainerType (juce::Component::FocusContainerType::keyboardFocusContainer);
 }
 
 MainViewComponent::~MainViewComponent()
@@ -365,6 +369,9 @@ juce::ValueTree MainViewComponent::getRowTree (int rowNumber) const
 
 void MainViewComponent::removeRightPanel()
 {
+    // The field's own focus-loss notification would arrive after the panel is gone.
+    writePendingControllerInfo();
+
     if (rightPanel != nullptr)
         removeChildComponent (rightPanel.get());
 
@@ -375,7 +382,33 @@ void MainViewComponent::setRightPanel (juce::Component* newPanel)
 {
     removeRightPanel();
     rightPanel.reset (newPanel);
-    addAndMakeVisible (rightPanel.get());
+
+    int zOrder = -1;
+
+    for (auto* overlay : { static_cast<juce::Component*> (bugReporter.get()), static_cast<juce::Component*> (editorView.get()) })
+    {
+        const auto index = getIndexOfChildComponent (overlay);
+
+        if (overlay->isVisible() && (zOrder < 0 || index < zOrder))
+            zOrder = index;
+    }
+
+    addAndMakeVisible (rightPanel.get(), zOrder);
+}
+
+void MainViewComponent::writePendingControllerInfo()
+{
+    if (auto* info = dynamic_cast<ControllerInfoComponent*> (rightPanel.get()))
+        info->writePendingFields();
+}
+
+void MainViewComponent::showReplacedDocument()
+{
+    const juce::Component::SafePointer<juce::Component> previousPanel (rightPanel.get());
+    updateMappingList();
+
+    if (previousPanel != nullptr && previousPanel == rightPanel.get())
+        showControllerInfo();
 }
 
 //==============================================================================

@@ -165,11 +165,21 @@ private:
     juce::ValueTree getRowTree (int rowNumber) const;
 
     /** Removes the right-hand panel and deletes it; call it before the next panel is made, so
-        the two (and their MIDI cells) never exist side by side. */
+        the two (and their MIDI cells) never exist side by side. A controller information panel
+        first writes the fields the user has edited. */
     void removeRightPanel();
 
-    /** Makes the given component the right-hand panel, deleting a previous one still shown. */
+    /** Makes the given component the right-hand panel, deleting a previous one still shown. The
+        panel goes behind a shown overlay (source editor, bug reporter), in front of the rest. */
     void setRightPanel (juce::Component* newPanel);
+
+    /** Has a controller information panel write the fields the user has edited but not yet
+        left, before the document is saved, shown as text or replaced. */
+    void writePendingControllerInfo();
+
+    /** After the whole document was replaced: rebuilds the row list and, when that kept the
+        controller information panel of the old document, builds a new one. */
+    void showReplacedDocument();
 
     static void setUpImageButton (juce::ImageButton& button, const juce::String& text,
                                   const juce::String& imageBaseName);

@@ -175,10 +175,13 @@ WirelaceApplication::MainWindow::MainWindow()
    #endif
 
     mainView->setApplicationCommandManagerToWatch (commandManager.get());
+
+    tooltipWindow = std::make_unique<juce::TooltipWindow> (nullptr);
 }
 
 WirelaceApplication::MainWindow::~MainWindow()
 {
+    tooltipWindow.reset();
     setMenuBar (nullptr, 0);
 
    #if JUCE_MAC

@@ -74,7 +74,8 @@ private:
 /**
     The main window: it holds the main view as its content, registers the main view's commands
     and then the application's with the command manager, listens to the command manager's key
-    mappings and shows the main view's menus. Closing it quits the application.
+    mappings and shows the main view's menus and the tooltips of its buttons. Closing it quits
+    the application.
 */
 class WirelaceApplication::MainWindow : public juce::DocumentWindow
 {
@@ -89,6 +90,9 @@ public:
 
 private:
     std::unique_ptr<MainViewComponent> mainView;
+
+    // The buttons' tooltips show in a window of their own on the desktop, outside the main view.
+    std::unique_ptr<juce::TooltipWindow> tooltipWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
 };

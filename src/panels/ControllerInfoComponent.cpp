@@ -96,10 +96,13 @@ void ControllerInfoComponent::setDocument (ControllerDocument* documentToShow)
     if (document == nullptr)
         return;
 
-    modelTextEditor->setText (document->getModel(), true);
-    manufacturerTextEditor->setText (document->getManufacturer(), true);
-    versionTextEditor->setText (document->getVersion(), true);
-    publisherTextEditor->setText (document->getPublisher(), true);
+    shownTexts.clear();
+
+    for (int i = 0; i < numFields; ++i)
+    {
+        shownTexts.add (getDocumentText (i));
+        getField (i)->setText (shownTexts[i], true);
+    }
 
     icon = document->getIcon();
 
@@ -163,21 +166,77 @@ void ControllerInfoComponent::resized()
 }
 
 //==============================================================================
+juce::TextEditor* ControllerInfoComponent::getField (int index) const
+{
+    switch (index)
+    {
+        case 0:  return modelTextEditor.get();
+        case 1:  return manufacturerTextEditor.get();
+        case 2:  return versionTextEditor.get();
+        case 3:  return publisherTextEditor.get();
+        default: return nullptr;
+    }
+}
+
+juce::String ControllerInfoComponent::getDocumentText (int index) const
+{
+    switch (index)
+    {
+        case 0:  return document->getModel();
+        case 1:  return document->getManufacturer();
+        case 2:  return document->getVersion();
+        case 3:  return document->getPublisher();
+        default: return {};
+    }
+}
+
+void ControllerInfoComponent::setDocumentText (int index, const juce::String& text)
+{
+    switch (index)
+    {
+        case 0:  document->setModel (text); break;
+        case 1:  document->setManufacturer (text); break;
+        case 2:  document->setVersion (text); break;
+        case 3:  document->setPublisher (text); break;
+        default: break;
+    }
+}
+
+bool ControllerInfoComponent::writeFieldIfEdited (int index)
+{
+    if (document == nullptr || ! juce::isPositiveAndBelow (index, shownTexts.size()))
+        return false;
+
+    const auto text = getField (index)->getText();
+
+    // A document that no longer holds what the field showed has been replaced under this panel:
+    // its text belongs to the old one.
+    if (text == shownTexts[index] || getDocumentText (index) != shownTexts[index])
+        return false;
+
+    setDocumentText (index, text);
+    shownTexts.set (index, text);
+    return true;
+}
+
+void ControllerInfoComponent::writePendingFields()
+{
+    for (int i = 0; i < numFields; ++i)
+        writeFieldIfEdited (i);
+}
+
 void ControllerInfoComponent::textEditorFocusLost (juce::TextEditor& editor)
 {
-    if (document == nullptr)
-        return;
-
     const auto name = editor.getName();
 
-    if (name == modelTextEditor->getName())
-        document->setModel (editor.getText());
-    else if (name == manufacturerTextEditor->getName())
-        document->setManufacturer (editor.getText());
-    else if (name == versionTextEditor->getName())
-        document->setVersion (editor.getText());
-    else if (name == publisherTextEditor->getName())
-        document->setPublisher (editor.getText());
+    for (int i = 0; i < numFields; ++i)
+    {
+        if (name == getField (i)->getName())
+        {
+            writeFieldIfEdited (i);
+            return;
+        }
+    }
 }
 
 void ControllerInfoComponent::buttonClicked (juce::Button* button)

@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include "app/BugReporterComponent.h"
 #include "app/MacOsXLookAndFeel.h"
 #include "app/WirelaceApplication.h"
@@ -48,6 +50,8 @@ TEST_P (BugReporter, WritesTheReportWithCrLfKeepsItUnlessTheServiceAnswersOkDrop
     EXPECT_EQ (juce::String (parent.getIndexOfChildComponent (&reporter)) + (reporter.isVisible() ? " shown " : " hidden ") + email.getText() + "|" + message.getText() + "|" + (toggle.getToggleState() ? "log" : ""), "0 hidden " + juce::String (row.email) + "||" + (row.includeLog ? "log" : ""));
     EXPECT_EQ (service.getRecord(), juce::String (row.mode) == "none" || row.button == 6 ? "" : "/wirelace/report.php report *.report text/plain\n" + juce::String (row.report) + "\n");
     EXPECT_EQ (logFile.loadFileAsString() + "|" + juce::String (kept.size()) + (kept.isEmpty() ? "" : " " + kept[0].loadFileAsString()), juce::String (row.includeLog ? "" : row.log) + "|" + (row.accepted ? "0" : "1 " + juce::String (row.report)));
+    for (const auto& file : kept) // the e-mail, message and log stay private in the shared temporary folder
+        EXPECT_EQ ((int) std::filesystem::status (file.getFullPathName().toStdString()).permissions(), 0600);
 }
 
 // Cancel (6) sends nothing and keeps the log. A 500 with "OK" is a refusal all the same; "flood" runs into the byte bound, "trickle" into the time bound.
