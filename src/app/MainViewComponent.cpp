@@ -396,6 +396,36 @@ void MainViewComponent::setRightPanel (juce::Component* newPanel)
     addAndMakeVisible (rightPanel.get(), zOrder);
 }
 
+namespace
+{
+    /** Hands the keyboard focus only to the children of one shown overlay. */
+    struct OverlayFocusTraverser : public juce::KeyboardFocusTraverser
+    {
+        explicit OverlayFocusTraverser (juce::Component& shownOverlay) : overlay (shownOverlay) {}
+
+        juce::Component* getDefaultComponent (juce::Component*) override { return juce::KeyboardFocusTraverser::getDefaultComponent (&overlay); }
+        juce::Component* getNextComponent (juce::Component*) override { return getDefaultComponent (nullptr); }
+        juce::Component* getPreviousComponent (juce::Component*) override { return getDefaultComponent (nullptr); }
+
+        juce::Component& overlay;
+    };
+}
+
+std::unique_ptr<juce::ComponentTraverser> MainViewComponent::createKeyboardFocusTraverser()
+{
+    juce::Component* frontmost = nullptr;
+
+    for (auto* overlay : { static_cast<juce::Component*> (bugReporter.get()), static_cast<juce::Component*> (editorView.get()) })
+        if (overlay != nullptr && overlay->isVisible()
+            && (frontmost == nullptr || getIndexOfChildComponent (overlay) > getIndexOfChildComponent (frontmost)))
+            frontmost = overlay;
+
+    if (frontmost == nullptr)
+        return juce::Component::createKeyboardFocusTraverser();
+
+    return std::make_unique<OverlayFocusTraverser> (*frontmost);
+}
+
 void MainViewComponent::writePendingControllerInfo()
 {
     if (auto* info = dynamic_cast<ControllerInfoComponent*> (rightPanel.get()))

@@ -158,6 +158,10 @@ public:
     void buttonClicked (juce::Button*) override;
     void comboBoxChanged (juce::ComboBox*) override;
 
+    /** While an overlay is shown, the focus that the view hands out (when the other overlay hides,
+        say) goes into the frontmost shown overlay, never to a component it covers. */
+    std::unique_ptr<juce::ComponentTraverser> createKeyboardFocusTraverser() override;
+
 private:
     friend struct MainViewInspector; // lets the tests look at the rows, filters and children
 

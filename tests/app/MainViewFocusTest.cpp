@@ -76,6 +76,14 @@ TEST_F (MainViewFocus, AShownOverlayTakesTheKeysThatWouldHaveGoneIntoTheFieldBeh
 
     EXPECT_EQ (TestHelpers::findChild<juce::TextEditor> (inspect().bugReporter(), "email text editor")->getText(), "XYZ");
     EXPECT_TRUE (EditorViewInspector (inspect().editorView()).codeDocument().getAllContent().contains ("XYZ"));
+
+    // The bug reporter closed in front of the editor hands the focus to the editor, not to what it covers.
+    ASSERT_TRUE (pressKey ('B', ctrl) && pressKey ('B', ctrl)); // hidden from behind the editor, then shown in front of it
+    ASSERT_TRUE (TestHelpers::findChild<juce::TextEditor> (inspect().bugReporter(), "email text editor")->hasKeyboardFocus (false));
+    TestHelpers::findChild<juce::Button> (inspect().bugReporter(), "cancel button")->triggerClick();
+    ASSERT_TRUE (TestHelpers::pumpUntil ([this] { return ! inspect().bugReporter().isVisible(); }));
+    auto* focused = juce::Component::getCurrentlyFocusedComponent();
+    EXPECT_TRUE (focused != nullptr && inspect().editorView().isParentOf (focused)) << (focused != nullptr ? focused->getName() : juce::String());
 }
 
 TEST_F (MainViewFocus, EditsStillInAFieldAreSavedShownAsTextAndKeptWhenARowIsClickedWithoutMarkingTheDocumentChanged)
