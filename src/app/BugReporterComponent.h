@@ -24,10 +24,9 @@ public:
     /**
         Writes the report (the e-mail, the message and, with the toggle on, the log file's lines,
         every line ended by CR LF) into a new temporary file that only its owner may read or
-        write, deletes the log file once it is in
-        the report, and uploads the report synchronously. The temporary file is deleted only when
-        the service answers "OK"; otherwise it stays, and nothing is said. Then the panel hides
-        and the message is cleared.
+        write, deletes the log file once it is in the report, and uploads the report
+        synchronously. The temporary file is deleted only when the service answers "OK";
+        otherwise it stays, and nothing is said. Then the panel hides and the message is cleared.
     */
     void sendReport();
 

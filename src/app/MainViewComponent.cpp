@@ -383,17 +383,19 @@ void MainViewComponent::setRightPanel (juce::Component* newPanel)
     removeRightPanel();
     rightPanel.reset (newPanel);
 
-    int zOrder = -1;
+    const auto shownOverlays = getShownOverlays();
+    addAndMakeVisible (rightPanel.get(), shownOverlays.isEmpty() ? -1 : getIndexOfChildComponent (shownOverlays.getFirst()));
+}
 
-    for (auto* overlay : { static_cast<juce::Component*> (bugReporter.get()), static_cast<juce::Component*> (editorView.get()) })
-    {
-        const auto index = getIndexOfChildComponent (overlay);
+juce::Array<juce::Component*> MainViewComponent::getShownOverlays() const
+{
+    juce::Array<juce::Component*> shown;
 
-        if (overlay->isVisible() && (zOrder < 0 || index < zOrder))
-            zOrder = index;
-    }
+    for (auto* child : getChildren())
+        if ((child == bugReporter.get() || child == editorView.get()) && child->isVisible())
+            shown.add (child);
 
-    addAndMakeVisible (rightPanel.get(), zOrder);
+    return shown;
 }
 
 namespace
@@ -413,17 +415,12 @@ namespace
 
 std::unique_ptr<juce::ComponentTraverser> MainViewComponent::createKeyboardFocusTraverser()
 {
-    juce::Component* frontmost = nullptr;
+    const auto shownOverlays = getShownOverlays();
 
-    for (auto* overlay : { static_cast<juce::Component*> (bugReporter.get()), static_cast<juce::Component*> (editorView.get()) })
-        if (overlay != nullptr && overlay->isVisible()
-            && (frontmost == nullptr || getIndexOfChildComponent (overlay) > getIndexOfChildComponent (frontmost)))
-            frontmost = overlay;
-
-    if (frontmost == nullptr)
+    if (shownOverlays.isEmpty())
         return juce::Component::createKeyboardFocusTraverser();
 
-    return std::make_unique<OverlayFocusTraverser> (*frontmost);
+    return std::make_unique<OverlayFocusTraverser> (*shownOverlays.getLast());
 }
 
 void MainViewComponent::writePendingControllerInfo()

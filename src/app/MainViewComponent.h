@@ -177,6 +177,9 @@ private:
         panel goes behind a shown overlay (source editor, bug reporter), in front of the rest. */
     void setRightPanel (juce::Component* newPanel);
 
+    /** The source editor and the bug reporter, those shown, from back to front. */
+    juce::Array<juce::Component*> getShownOverlays() const;
+
     /** Has a controller information panel write the fields the user has edited but not yet
         left, before the document is saved, shown as text or replaced. */
     void writePendingControllerInfo();
