@@ -204,6 +204,9 @@ TEST_F (MainViewFocus, ShownOverlaysStayInFrontInTheirOwnOrderWhateverReplacesTh
 
 TEST_F (MainViewFocus, AButtonsTooltipShowsInADesktopWindowAfterHovering)
 {
+    // Away from where the other tests' windows and dialogs open, under the pointer moved onto the button.
+    window->setTopLeftPosition (0, 0);
+    TestHelpers::pumpMessages (50);
     auto* button = TestHelpers::findChild<juce::ImageButton> (view(), "edit controller info button");
     ASSERT_NE (button, nullptr);
     const auto position = button->getScreenBounds().getCentre();
