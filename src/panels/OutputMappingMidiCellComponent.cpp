@@ -94,6 +94,8 @@ void OutputMappingMidiCellComponent::setMapping (OutputMapping* mappingToShow, i
     mapping = mappingToShow;
     row = rowNumber;
     table = owningTable;
+    boundMapping = mappingToShow;
+    boundRow = rowNumber;
     updateLabels();
 }
 
@@ -208,12 +210,21 @@ void OutputMappingMidiCellComponent::handleIncomingMidiMessage (juce::MidiInput*
     if (! selected || closing)
         return;
 
+    const auto* mappingBefore = boundMapping.load();
+    const int rowBefore = boundRow;
+
     if (midiDevices == nullptr || ! midiDevices->isDefaultInput (source))
         return;
 
     const MidiCallbackRegistry::ScopedMessageThreadLock lock;
 
     if (! lock.lockWasGained() || closing || mapping == nullptr)
+        return;
+
+    // While this thread waited, the user may have selected another row, dropped this one
+    // elsewhere, or scrolled the table so that it gave this cell another row: the message belongs
+    // only to a row that was selected when it came and still is.
+    if (! selected || mapping != mappingBefore || row != rowBefore)
         return;
 
     mapping->setMidiMessage (row, juce::MidiMessage (message));

@@ -40,6 +40,30 @@ TEST_F (OutputMappingMidiCell, ARowDraggedOntoAnotherMovesThereAndTheSelectedRow
     }
 }
 
+TEST_F (OutputMappingMidiCell, ALearnThatWaitedForTheMessageThreadWritesOnlyARowSelectedWhenTheMessageCameAndWhenTheWaitEnded)
+{
+    using Table = juce::TableListBox;
+    // What the message thread does while the cell of the selected first row waits for it; the rows that learn the message.
+    const struct { const char* meanwhile; std::function<void (Table&, juce::Component&)> act; const char* learned; } cases[] = {
+        { "nothing", [] (Table&, juce::Component&) {}, "0" },
+        { "another row selected", [] (Table& t, juce::Component&) { t.selectRow (1); }, "" },
+        { "the row dropped onto row 2", [] (Table& t, juce::Component&) { dynamic_cast<juce::DragAndDropTarget&> (*t.getCellComponent (1, 2)).itemDropped ({ juce::var (0), nullptr, {} }); }, "" },
+        { "scrolled until the table gave the cell another row, which was selected", [] (Table& t, juce::Component& c) { t.selectRow (scrollUntilTheCellShowsAnotherRow (t, c), true); }, "" },
+    };
+    juce::String rows;
+    for (int n = 1; n <= 20; ++n)
+        rows << midi ("CC", n);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.meanwhile);
+        auto& mapping = openOutput ("5", rows, 0);
+        table (*output).selectRow (0);
+        auto& waiting = cell (*output, 0);
+        deliver (waiting, devices->getSource ("Pad"), juce::MidiMessage::controllerEvent (3, 20, 5), [&] { c.act (table (*output), waiting); });
+        EXPECT_EQ (rowsHolding (mapping, "0 20 3"), c.learned);
+    }
+}
+
 TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheRowStored)
 {
     auto& mapping = openOutput ("5", "<midi loop=\"true\"/>" + midi ("Note", 61, 2, "0", 500));
