@@ -320,7 +320,7 @@ void OutputMappingMidiCellComponent::labelTextChanged (juce::Label* label)
     }
     else if (label == durationOrRangeLabel.get())
     {
-        mapping->setDuration (row, label->getText().getIntValue());
+        mapping->setDuration (row, Mapping::parseDecimal (label->getText()));
         label->setText (juce::String (mapping->getDuration (row)), juce::dontSendNotification);
     }
 }

@@ -71,6 +71,9 @@ TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheRowStored)
     const struct { const char *label, *typed, *stored, *shown; } rows[] = {
         { "midi value label", "%", "% 500", "%" }, { "midi value label", "300", "127 500", "127" }, { "midi value label", "soft", "0 500", "0" },
         { "duration or range label", "250", "0 250", "250" }, { "duration or range label", "long", "0 0", "0" },
+        // Digits past the int range hold the duration at its end instead of wrapping round.
+        { "duration or range label", "99999999999", "0 2147483647", "2147483647" }, { "duration or range label", "2147483648", "0 2147483647", "2147483647" },
+        { "duration or range label", "4294967296", "0 2147483647", "2147483647" }, { "duration or range label", "-99999999999", "0 -2147483648", "-2147483648" },
     };
     for (const auto& row : rows)
     {
