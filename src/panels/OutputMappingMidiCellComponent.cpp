@@ -22,7 +22,8 @@ namespace
         return label;
     }
 
-    /** A range bound as its first three characters, "0" and "1" widened to "0.0" and "1.0". */
+    /** A range bound as its first three characters, "0" and "1" widened to "0.0" and "1.0".
+        juce::String writes a float's shortest text, so 0.7 (held as 0.699999988) shows as 0.7. */
     juce::String rangeBoundText (float bound)
     {
         auto text = juce::String (bound).substring (0, 3);

@@ -85,13 +85,15 @@ TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheRowStored)
 
 TEST_F (OutputMappingMidiCell, DurationOrRangeTextAndModeIconFollowTheMode)
 {
-    // The mode's marker; then each row's duration or range text ("-": hidden; "e": edited with one click) and the icon at (171, 3) (L loop, 1 first half, 2 second half, - none).
-    const struct { const char *marker, *expected; } modes[] = {
-        { "<midi loop=\"true\"/>", "500eL 250eL 500eL 500eL" },
-        { "<midi map=\"true\"/>", "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
-        { "<midi fillingMap=\"true\"/>", "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
-        { "<midi simpleMap=\"true\"/>", "0.0-0.31 0.3-0.61 0.6-1.01 1.0-1.31" },
-        { "", "-- -- -- --" },
+    // The mode's marker and number of rows; then each row's duration or range text ("-": hidden; "e": edited with one click) and the icon at (171, 3) (L loop, 1 first half, 2 second half, - none).
+    const struct { const char* marker; int rows; const char* expected; } modes[] = {
+        { "<midi loop=\"true\"/>", 4, "500eL 250eL 500eL 500eL" },
+        { "<midi map=\"true\"/>", 4, "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
+        { "<midi fillingMap=\"true\"/>", 4, "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
+        { "<midi simpleMap=\"true\"/>", 4, "0.0-0.31 0.3-0.61 0.6-1.01 1.0-1.31" },
+        // A bound is the float's shortest text: 0.7, held as 0.699999988, shows as 0.7 (nine digits cut to three would give 0.6).
+        { "<midi simpleMap=\"true\"/>", 11, "0.0-0.11 0.1-0.21 0.2-0.31 0.3-0.41 0.4-0.51 0.5-0.61 0.6-0.71 0.7-0.81 0.8-0.91 0.9-1.01 1.0-1.11" },
+        { "", 4, "-- -- -- --" },
     };
     const std::pair<char, const char*> icons[] = { { 'L', "mode_loop.png" }, { '1', "mode_first_half.png" }, { '2', "mode_second_half.png" } };
     const auto shows = [] (const juce::Image& image, const juce::Image& icon) {
@@ -104,9 +106,12 @@ TEST_F (OutputMappingMidiCell, DurationOrRangeTextAndModeIconFollowTheMode)
     };
     for (const auto& mode : modes)
     {
-        openOutput ("5", mode.marker + midi ("CC", 1, 1, "0", 500) + midi ("CC", 2, 1, "0", 250) + midi ("CC", 3, 1, "0", 500) + midi ("CC", 4, 1, "0", 500));
+        juce::String rows = mode.marker;
+        for (int row = 0; row < mode.rows; ++row)
+            rows << midi ("CC", row + 1, 1, "0", row == 1 ? 250 : 500);
+        openOutput ("5", rows);
         juce::StringArray shown;
-        for (int row = 0; row < 4; ++row)
+        for (int row = 0; row < mode.rows; ++row)
         {
             auto& label = child<juce::Label> (cell (*output, row), "duration or range label");
             auto text = (label.isVisible() ? label.getText() + (label.isEditableOnSingleClick() ? "e" : "") : "-") + "-";
