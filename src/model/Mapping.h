@@ -71,6 +71,10 @@ public:
     */
     static int parseNumber (const juce::var& property);
 
+    /** The decimal integer at the start of the text, as juce::String::getIntValue reads it
+        (leading white space, an optional minus sign, digits), but held to the int range. */
+    static int parseDecimal (const juce::String& text);
+
     /** "0x" and the lower-case hexadecimal digits of the number taken as unsigned 32 bits,
         without leading zeros: 0 gives "0x0", 127 "0x7f", -1 "0xffffffff". */
     static juce::String toHexString (int number);
@@ -84,10 +88,6 @@ public:
 protected:
     /** Clamps a MIDI channel to 1..16. */
     static int clampChannel (int channel);
-
-    /** The decimal integer at the start of the text, as juce::String::getIntValue reads it
-        (leading white space, an optional minus sign, digits), but held to the int range. */
-    static int parseDecimal (const juce::String& text);
 
     /** The kind code of a "type" text: "CC" 0, "Note" 1, "PW" 2 (only when pitch wheels are
         allowed), anything else -1. */

@@ -69,6 +69,8 @@ void InputMidiCellComponent::setup (InputMapping* mappingToEdit, int rowToShow, 
     row = rowToShow;
     table = tableOfRow;
     owner = panel;
+    boundMapping = mappingToEdit;
+    boundRow = rowToShow;
     refresh();
 }
 
@@ -140,6 +142,9 @@ void InputMidiCellComponent::handleIncomingMidiMessage (juce::MidiInput* source,
     if (! selected || closing)
         return;
 
+    const auto* mappingBefore = boundMapping.load();
+    const int rowBefore = boundRow;
+
     // JUCE hands every enabled input to a callback registered without a device; learn only the default one.
     if (midiDevices == nullptr || ! midiDevices->isDefaultInput (source))
         return;
@@ -152,6 +157,12 @@ void InputMidiCellComponent::handleIncomingMidiMessage (juce::MidiInput* source,
     const MidiCallbackRegistry::ScopedMessageThreadLock lock;
 
     if (! lock.lockWasGained() || closing || mapping == nullptr)
+        return;
+
+    // While this thread waited, the user may have selected another row, or scrolled the table so
+    // that it gave this cell another row: the message belongs only to a row that was selected
+    // when it came and still is.
+    if (! selected || mapping != mappingBefore || row != rowBefore)
         return;
 
     const int kindBefore = mapping->getType (row);

@@ -64,6 +64,11 @@ private:
     std::atomic<bool> selected { false };
     std::atomic<bool> closing { false };
 
+    /** The mapping and row of the last setup, for a learn to note before it waits for the
+        message-thread lock: once the lock is gained it writes only if they are still the cell's. */
+    std::atomic<InputMapping*> boundMapping { nullptr };
+    std::atomic<int> boundRow { 0 };
+
     std::unique_ptr<juce::Label> infoLabel;
     std::unique_ptr<juce::ImageButton> selectHelperButton;
     std::unique_ptr<juce::Label> channelLabel;

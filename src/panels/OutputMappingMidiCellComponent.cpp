@@ -22,7 +22,8 @@ namespace
         return label;
     }
 
-    /** A range bound as its first three characters, "0" and "1" widened to "0.0" and "1.0". */
+    /** A range bound as its first three characters, "0" and "1" widened to "0.0" and "1.0".
+        juce::String writes a float's shortest text, so 0.7 (held as 0.699999988) shows as 0.7. */
     juce::String rangeBoundText (float bound)
     {
         auto text = juce::String (bound).substring (0, 3);
@@ -94,6 +95,8 @@ void OutputMappingMidiCellComponent::setMapping (OutputMapping* mappingToShow, i
     mapping = mappingToShow;
     row = rowNumber;
     table = owningTable;
+    boundMapping = mappingToShow;
+    boundRow = rowNumber;
     updateLabels();
 }
 
@@ -208,12 +211,21 @@ void OutputMappingMidiCellComponent::handleIncomingMidiMessage (juce::MidiInput*
     if (! selected || closing)
         return;
 
+    const auto* mappingBefore = boundMapping.load();
+    const int rowBefore = boundRow;
+
     if (midiDevices == nullptr || ! midiDevices->isDefaultInput (source))
         return;
 
     const MidiCallbackRegistry::ScopedMessageThreadLock lock;
 
     if (! lock.lockWasGained() || closing || mapping == nullptr)
+        return;
+
+    // While this thread waited, the user may have selected another row, dropped this one
+    // elsewhere, or scrolled the table so that it gave this cell another row: the message belongs
+    // only to a row that was selected when it came and still is.
+    if (! selected || mapping != mappingBefore || row != rowBefore)
         return;
 
     mapping->setMidiMessage (row, juce::MidiMessage (message));
@@ -309,7 +321,7 @@ void OutputMappingMidiCellComponent::labelTextChanged (juce::Label* label)
     }
     else if (label == durationOrRangeLabel.get())
     {
-        mapping->setDuration (row, label->getText().getIntValue());
+        mapping->setDuration (row, Mapping::parseDecimal (label->getText()));
         label->setText (juce::String (mapping->getDuration (row)), juce::dontSendNotification);
     }
 }

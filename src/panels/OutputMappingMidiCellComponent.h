@@ -70,6 +70,12 @@ private:
     juce::Image noteBadge, ccBadge, loopIcon, firstHalfIcon, secondHalfIcon;
     std::atomic<bool> selected { false };
     std::atomic<bool> closing { false };
+
+    /** The mapping and row of the last setMapping, for a learn to note before it waits for the
+        message-thread lock: once the lock is gained it writes only if they are still the cell's. */
+    std::atomic<OutputMapping*> boundMapping { nullptr };
+    std::atomic<int> boundRow { 0 };
+
     juce::TableListBox* table = nullptr;
     bool dragOver = false;
 

@@ -30,3 +30,28 @@ TEST_F (InputMidiCell, LearnsNotesControllersAndPitchWheelsOfTheDefaultInputWhil
         EXPECT_EQ (InputMapping (element).getPreset() + "|" + combo.getText() + "|" + juce::String (combo.getNumItems()), c.presetStep ? "||3" : "Toggler Fader/Knob|Toggler Fader/Knob|4");
     }
 }
+
+TEST_F (InputMidiCell, ALearnThatWaitedForTheMessageThreadWritesOnlyARowSelectedWhenTheMessageCameAndWhenTheWaitEnded)
+{
+    using Table = juce::TableListBox;
+    // What the message thread does while the cell of the selected row 15 waits for it; the rows that learn the message.
+    const struct { const char* meanwhile; std::function<void (Table&, juce::Component&)> act; const char* learned; } cases[] = {
+        { "nothing", [] (Table&, juce::Component&) {}, "15" },
+        { "another row selected", [] (Table& t, juce::Component&) { t.selectRow (16); }, "" },
+        { "no row selected", [] (Table& t, juce::Component&) { t.deselectAllRows(); }, "" },
+        { "scrolled until the table gave the cell another row, which was selected", [] (Table& t, juce::Component& c) { t.selectRow (scrollUntilTheCellShowsAnotherRow (t, c), true); }, "" },
+        { "scrolled until the table gave the cell another row, and back", [] (Table& t, juce::Component& c) { scrollUntilTheCellShowsAnotherRow (t, c); t.scrollToEnsureRowIsOnscreen (15); }, "15" },
+    };
+    juce::String events;
+    for (int n = 1; n <= 30; ++n)
+        events << midi ("CC", n);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.meanwhile);
+        auto panel = makeInputPanel (events);
+        table (*panel).selectRow (15); // rows on both sides, so that scrolling a little makes or deletes no cell (which would make the wait give up)
+        auto& waiting = cell (*panel, 15);
+        deliver (waiting, devices->getSource ("Pad"), juce::MidiMessage::controllerEvent (3, 20, 5), [&] { c.act (table (*panel), waiting); });
+        EXPECT_EQ (rowsHolding (InputMapping (element), "0 20 3"), c.learned);
+    }
+}

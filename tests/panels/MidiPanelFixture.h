@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -75,14 +76,52 @@ struct MidiPanelFixture : ::testing::Test
         return text;
     }
 
-    /** Calls the cell from a second thread that holds the MIDI callback lock, as JUCE's MIDI thread does, while the message loop runs. */
-    static void deliver (juce::Component& cell, const juce::MidiInput* source, const juce::MidiMessage& message)
+    /** The rows that the mapping stores as text ("type parameter channel"), as "row row ...". */
+    static juce::String rowsHolding (const Mapping& mapping, const juce::String& text)
     {
+        juce::StringArray rows;
+        for (int row = 0; row < mapping.getNumMidi(); ++row)
+            if (rowText (mapping, row) == text)
+                rows.add (juce::String (row));
+        return rows.joinIntoString (" ");
+    }
+
+    /** Scrolls the table down a row at a time until it gives the cell another row, and returns that row. */
+    static int scrollUntilTheCellShowsAnotherRow (juce::TableListBox& table, juce::Component& cell)
+    {
+        const auto rowOfCell = [&] {
+            for (int row = 0; row < table.getNumRows(); ++row)
+                if (table.getCellComponent (1, row) == &cell)
+                    return row;
+            return -1;
+        };
+        const int before = rowOfCell();
+        for (int row = before; row < table.getNumRows() && rowOfCell() == before; ++row)
+            table.scrollToEnsureRowIsOnscreen (row);
+        const int after = rowOfCell();
+        EXPECT_NE (after, before) << "the table kept the cell on its row";
+        return after;
+    }
+
+    /** Calls the cell from a second thread that holds the MIDI callback lock, as JUCE's MIDI thread does, while the message loop runs.
+        Given meanwhile, the message thread first stays busy until the cell has asked about the message's input, so that the cell waits
+        for the message-thread lock, then runs meanwhile, and only then lets the wait end. */
+    void deliver (juce::Component& cell, const juce::MidiInput* source, const juce::MidiMessage& message, const std::function<void()>& meanwhile = {})
+    {
+        const int questions = devices->defaultInputQuestions;
         auto midiThread = std::async (std::launch::async, [&] {
             const juce::ScopedLock sl (deviceManager->getMidiCallbackLock());
             dynamic_cast<juce::MidiInputCallback&> (cell).handleIncomingMidiMessage (const_cast<juce::MidiInput*> (source), message);
         });
-        EXPECT_TRUE (TestHelpers::pumpUntil ([&] { return midiThread.wait_for (std::chrono::seconds (0)) == std::future_status::ready; }));
+        const auto done = [&] { return midiThread.wait_for (std::chrono::seconds (0)) == std::future_status::ready; };
+        if (meanwhile)
+        {
+            for (const auto end = juce::Time::getMillisecondCounter() + 5000; devices->defaultInputQuestions == questions && juce::Time::getMillisecondCounter() < end;)
+                std::this_thread::yield();
+            EXPECT_FALSE (done()) << "the cell did not wait for the message thread";
+            meanwhile();
+        }
+        EXPECT_TRUE (TestHelpers::pumpUntil (done));
         TestHelpers::pumpMessages (20); // the combo boxes' asynchronous change notifications
     }
 

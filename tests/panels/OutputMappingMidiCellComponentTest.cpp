@@ -40,6 +40,30 @@ TEST_F (OutputMappingMidiCell, ARowDraggedOntoAnotherMovesThereAndTheSelectedRow
     }
 }
 
+TEST_F (OutputMappingMidiCell, ALearnThatWaitedForTheMessageThreadWritesOnlyARowSelectedWhenTheMessageCameAndWhenTheWaitEnded)
+{
+    using Table = juce::TableListBox;
+    // What the message thread does while the cell of the selected first row waits for it; the rows that learn the message.
+    const struct { const char* meanwhile; std::function<void (Table&, juce::Component&)> act; const char* learned; } cases[] = {
+        { "nothing", [] (Table&, juce::Component&) {}, "0" },
+        { "another row selected", [] (Table& t, juce::Component&) { t.selectRow (1); }, "" },
+        { "the row dropped onto row 2", [] (Table& t, juce::Component&) { dynamic_cast<juce::DragAndDropTarget&> (*t.getCellComponent (1, 2)).itemDropped ({ juce::var (0), nullptr, {} }); }, "" },
+        { "scrolled until the table gave the cell another row, which was selected", [] (Table& t, juce::Component& c) { t.selectRow (scrollUntilTheCellShowsAnotherRow (t, c), true); }, "" },
+    };
+    juce::String rows;
+    for (int n = 1; n <= 20; ++n)
+        rows << midi ("CC", n);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.meanwhile);
+        auto& mapping = openOutput ("5", rows, 0);
+        table (*output).selectRow (0);
+        auto& waiting = cell (*output, 0);
+        deliver (waiting, devices->getSource ("Pad"), juce::MidiMessage::controllerEvent (3, 20, 5), [&] { c.act (table (*output), waiting); });
+        EXPECT_EQ (rowsHolding (mapping, "0 20 3"), c.learned);
+    }
+}
+
 TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheRowStored)
 {
     auto& mapping = openOutput ("5", "<midi loop=\"true\"/>" + midi ("Note", 61, 2, "0", 500));
@@ -47,6 +71,9 @@ TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheRowStored)
     const struct { const char *label, *typed, *stored, *shown; } rows[] = {
         { "midi value label", "%", "% 500", "%" }, { "midi value label", "300", "127 500", "127" }, { "midi value label", "soft", "0 500", "0" },
         { "duration or range label", "250", "0 250", "250" }, { "duration or range label", "long", "0 0", "0" },
+        // Digits past the int range hold the duration at its end instead of wrapping round.
+        { "duration or range label", "99999999999", "0 2147483647", "2147483647" }, { "duration or range label", "2147483648", "0 2147483647", "2147483647" },
+        { "duration or range label", "4294967296", "0 2147483647", "2147483647" }, { "duration or range label", "-99999999999", "0 -2147483648", "-2147483648" },
     };
     for (const auto& row : rows)
     {
@@ -58,13 +85,15 @@ TEST_F (OutputMappingMidiCell, TypedValuesAndDurationsShowWhatTheRowStored)
 
 TEST_F (OutputMappingMidiCell, DurationOrRangeTextAndModeIconFollowTheMode)
 {
-    // The mode's marker; then each row's duration or range text ("-": hidden; "e": edited with one click) and the icon at (171, 3) (L loop, 1 first half, 2 second half, - none).
-    const struct { const char *marker, *expected; } modes[] = {
-        { "<midi loop=\"true\"/>", "500eL 250eL 500eL 500eL" },
-        { "<midi map=\"true\"/>", "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
-        { "<midi fillingMap=\"true\"/>", "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
-        { "<midi simpleMap=\"true\"/>", "0.0-0.31 0.3-0.61 0.6-1.01 1.0-1.31" },
-        { "", "-- -- -- --" },
+    // The mode's marker and number of rows; then each row's duration or range text ("-": hidden; "e": edited with one click) and the icon at (171, 3) (L loop, 1 first half, 2 second half, - none).
+    const struct { const char* marker; int rows; const char* expected; } modes[] = {
+        { "<midi loop=\"true\"/>", 4, "500eL 250eL 500eL 500eL" },
+        { "<midi map=\"true\"/>", 4, "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
+        { "<midi fillingMap=\"true\"/>", 4, "0.0-0.51 0.5-1.01 0.0-0.52 0.5-1.02" },
+        { "<midi simpleMap=\"true\"/>", 4, "0.0-0.31 0.3-0.61 0.6-1.01 1.0-1.31" },
+        // A bound is the float's shortest text: 0.7, held as 0.699999988, shows as 0.7 (nine digits cut to three would give 0.6).
+        { "<midi simpleMap=\"true\"/>", 11, "0.0-0.11 0.1-0.21 0.2-0.31 0.3-0.41 0.4-0.51 0.5-0.61 0.6-0.71 0.7-0.81 0.8-0.91 0.9-1.01 1.0-1.11" },
+        { "", 4, "-- -- -- --" },
     };
     const std::pair<char, const char*> icons[] = { { 'L', "mode_loop.png" }, { '1', "mode_first_half.png" }, { '2', "mode_second_half.png" } };
     const auto shows = [] (const juce::Image& image, const juce::Image& icon) {
@@ -77,9 +106,12 @@ TEST_F (OutputMappingMidiCell, DurationOrRangeTextAndModeIconFollowTheMode)
     };
     for (const auto& mode : modes)
     {
-        openOutput ("5", mode.marker + midi ("CC", 1, 1, "0", 500) + midi ("CC", 2, 1, "0", 250) + midi ("CC", 3, 1, "0", 500) + midi ("CC", 4, 1, "0", 500));
+        juce::String rows = mode.marker;
+        for (int row = 0; row < mode.rows; ++row)
+            rows << midi ("CC", row + 1, 1, "0", row == 1 ? 250 : 500);
+        openOutput ("5", rows);
         juce::StringArray shown;
-        for (int row = 0; row < 4; ++row)
+        for (int row = 0; row < mode.rows; ++row)
         {
             auto& label = child<juce::Label> (cell (*output, row), "duration or range label");
             auto text = (label.isVisible() ? label.getText() + (label.isEditableOnSingleClick() ? "e" : "") : "-") + "-";

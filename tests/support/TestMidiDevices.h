@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "app/MidiDevices.h"
 #include "app/WirelaceApplication.h"
 
@@ -17,6 +19,7 @@ struct TestMidiDevices : MidiDevices
 
     bool isDefaultInput (const juce::MidiInput* source) const override
     {
+        ++defaultInputQuestions;
         const auto* first = std::find_if (inputNames.begin(), inputNames.end(), [this] (auto& name) { return enabled.contains (name); });
         return first != inputNames.end() && source == getSource (*first);
     }
@@ -28,6 +31,7 @@ struct TestMidiDevices : MidiDevices
     juce::String defaultOutput;
     std::vector<std::pair<juce::MidiMessage, double>> sent; ///< with juce::Time::getMillisecondCounterHiRes() when sent
     char tokens[64] {};
+    mutable std::atomic<int> defaultInputQuestions { 0 }; ///< calls of isDefaultInput, from any thread
 };
 
 /** Installs TestMidiDevices as midiDevices, and a deviceManager when there is none, while it lives. */
