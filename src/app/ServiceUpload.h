@@ -5,7 +5,8 @@
 /**
     Uploads a file to the remote service that validates mappings and takes bug reports, and reads
     its reply. The request and its multipart body are JUCE's (juce::URL with a file to upload,
-    curl underneath); what this adds is the host and the bounds on the reply.
+    curl underneath); what this adds is the host, the bounds on the exchange and the refusal of
+    redirects.
 */
 namespace ServiceUpload
 {
