@@ -18,7 +18,7 @@ namespace
             const auto connected = stream.connect (nullptr);
             statusCode = stream.getStatusCode();
 
-            // A redirect would be followed as a GET without the upload, to wherever it points: it is a failed upload instead.
+            // Redirects are not followed (curl would send a GET without the upload to wherever one points): a 3xx reply is a failed upload.
             if (! connected || statusCode / 100 == 3)
                 return;
 
@@ -82,8 +82,8 @@ juce::String ServiceUpload::uploadFile (const juce::String& path, const juce::St
     // curl bounds the connection and gives up on a stalled reply, but a reply that keeps trickling
     // keeps a read (or the headers) going for as long as it likes. The exchange runs on a thread of
     // its own; at the time limit it is cancelled, which closes the connection under the stream's own
-    // lock, and the reading thread stops at its next step. Everything it uses lives in this frame,
-    // and the thread has ended before this returns.
+    // lock, and the reading thread stops once its wait on the socket ends (a fraction of a second).
+    // Everything it uses lives in this frame, and the thread has ended before this returns.
     Exchange exchange;
     juce::WaitableEvent finished;
     std::thread reader;
