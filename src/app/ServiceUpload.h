@@ -5,14 +5,15 @@
 /**
     Uploads a file to the remote service that validates mappings and takes bug reports, and reads
     its reply. The request and its multipart body are JUCE's (juce::URL with a file to upload,
-    curl underneath); what this adds is the host and the bounds on the reply.
+    curl underneath); what this adds is the host, the bounds on the exchange and the refusal of
+    redirects.
 */
 namespace ServiceUpload
 {
     enum Limits
     {
         connectionTimeoutMs = 10000,     ///< the wait for the connection, and for a stalled reply
-        replyTimeLimitMs = 30000,        ///< the whole reply must have arrived within this time
+        replyTimeLimitMs = 30000,        ///< the whole exchange, from connecting to the reply's last byte, ends within this time
         maxReplyBytes = 4 * 1024 * 1024  ///< a longer reply is not read to its end
     };
 
@@ -39,10 +40,11 @@ namespace ServiceUpload
     /**
         Posts the file as a "multipart/form-data" body with one file part (the field name, the
         file's name, the MIME type and the file's bytes) to getUrl (path), and returns the whole
-        reply body as text. Returns "" when the request fails, when the reply has not ended within
-        the reply time limit or when it is longer than the reply size limit of getBounds(). Blocks the
-        calling thread. When statusCode is given, it receives the reply's HTTP status (0 or less
-        when there was no reply).
+        reply body as text. Returns "" when the request fails, when the reply is a redirect (a 3xx
+        status: no redirect is followed), when the exchange has not ended within the reply time limit,
+        whatever the reply's pace, or when the reply is longer than the reply size limit of getBounds().
+        Blocks the calling thread for at most about the reply time limit. When statusCode is given, it
+        receives the reply's HTTP status (0 or less when there was no reply).
     */
     juce::String uploadFile (const juce::String& path, const juce::String& fieldName,
                              const juce::File& file, const juce::String& mimeType,

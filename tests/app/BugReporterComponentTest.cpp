@@ -55,6 +55,7 @@ TEST_P (BugReporter, WritesTheReportWithCrLfKeepsItUnlessTheServiceAnswersOkDrop
 }
 
 // Cancel (6) sends nothing and keeps the log. A 500 with "OK" is a refusal all the same; "flood" runs into the byte bound, "trickle" into the time bound.
+// A redirect is a refusal too: its target, which would answer "OK", is never asked.
 INSTANTIATE_TEST_SUITE_P (Replies, BugReporter, ::testing::Values (
     Reply { "reply", 200, "OK", true, 6, "me", "never sent", false, "logged\r\n", "" },
     Reply { "reply", 200, "OK", true, 5, "", "", false, "untouched\r\n", "Bug Report:\r\nFrom:\r\nMessage:\r\n" },
@@ -63,4 +64,7 @@ INSTANTIATE_TEST_SUITE_P (Replies, BugReporter, ::testing::Values (
     Reply { "reply", 500, "OK", false, 5, "me", "help", true, "logged\r\n", "Bug Report:\r\nFrom:me\r\nMessage:help\r\n\r\nLog:\r\nlogged\r\n\r\n" },
     Reply { "none", 0, "", false, 5, "me", "help", true, "logged\r\n", "Bug Report:\r\nFrom:me\r\nMessage:help\r\n\r\nLog:\r\nlogged\r\n\r\n" },
     Reply { "flood", 200, "OK", false, 5, "me", "help", true, "logged\r\n", "Bug Report:\r\nFrom:me\r\nMessage:help\r\n\r\nLog:\r\nlogged\r\n\r\n" },
-    Reply { "trickle", 200, "OK", false, 5, "me", "help", true, "logged\r\n", "Bug Report:\r\nFrom:me\r\nMessage:help\r\n\r\nLog:\r\nlogged\r\n\r\n" }));
+    Reply { "trickle", 200, "OK", false, 5, "me", "help", true, "logged\r\n", "Bug Report:\r\nFrom:me\r\nMessage:help\r\n\r\nLog:\r\nlogged\r\n\r\n" },
+    Reply { "redirect", 302, "", false, 5, "me", "help", false, "logged\r\n", "Bug Report:\r\nFrom:me\r\nMessage:help\r\n" },
+    Reply { "redirect", 303, "", false, 5, "me", "help", false, "logged\r\n", "Bug Report:\r\nFrom:me\r\nMessage:help\r\n" },
+    Reply { "redirect", 307, "OK", false, 5, "me", "help", false, "logged\r\n", "Bug Report:\r\nFrom:me\r\nMessage:help\r\n" }));
