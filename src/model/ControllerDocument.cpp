@@ -53,7 +53,10 @@ namespace
         keeps the memory that loading takes within about 1 GB: the file's text and the copies
         the parser makes of its values (128 MB each), the bytes read (128 MB, released once
         they are text), and at most XmlGuard::maxItems objects of the parsed tree and the
-        juce::ValueTree made from it (about 150 bytes each, 600 MB).
+        juce::ValueTree made from it (about 150 bytes each, 600 MB). Values full of references,
+        which XmlGuard decodes itself, are held decoded beside a copy of the text in which a
+        short stand-in replaces each (128 MB together), and are copied into the tree one at a
+        time.
     */
     constexpr juce::int64 maxFileSize = 128 * 1024 * 1024;
 

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace XmlGuard
@@ -35,6 +37,21 @@ namespace
 
         return p;
     }
+
+    /** An attribute value that the guard decodes itself, since the parser would take quadratic
+        time over it (see ParseWalk::decodeValue). */
+    struct DecodedValue
+    {
+        size_t element = 0;                 // the element's index, counting elements from the root in document order
+        std::string name;                   // the attribute's name
+        size_t replacedStart = 0;           // the bytes of the text replaced by a stand-in
+        size_t replacedEnd = 0;
+        bool replacedReportsError = false;  // the replaced pieces hold a reference the parser reports
+        std::string bytes;                  // the value as the parser makes it: what the juce::String holds
+
+        /** What the text handed to the parser holds in place of the replaced bytes. */
+        const char* getStandIn() const noexcept { return replacedReportsError ? "&#;" : ""; }
+    };
 
     /**
         Walks a text the way juce::XmlDocument::getDocumentElement reads it, step for step,
@@ -73,6 +90,7 @@ namespace
         Verdict run()
         {
             input = text.getCharPointer();
+            textBegin = input.getAddress();
 
             if (input.isEmpty() || ! parseHeader())
                 return Verdict::fine;
@@ -100,6 +118,12 @@ namespace
             return verdict;
         }
 
+        /** The values that run() decoded itself, in document order. */
+        std::vector<DecodedValue>& getDecodedValues() noexcept { return decodedValues; }
+
+        /** The number of elements the parser makes of the text. */
+        size_t getNumElements() const noexcept { return numElements; }
+
     private:
         enum class Tag
         {
@@ -121,13 +145,52 @@ namespace
             bool savedOutOfData = false;
         };
 
+        /** An attribute value being decoded: what the parser appends, piece by piece. A piece
+            is one turn of the parser's loop over the value (a reference or a run of text). */
+        struct Decoding
+        {
+            struct Mark
+            {
+                const char* position = nullptr;
+                bool reportsErrorBefore = false;
+            };
+
+            std::string bytes;
+            bool reportsError = false;
+            Mark lastPiece, pieceBeforeLast;
+
+            void startPiece (CharPointer position) noexcept
+            {
+                pieceBeforeLast = lastPiece;
+                lastPiece = { position.getAddress(), reportsError };
+            }
+
+            /** A character reference's code, appended as juce::String::operator+= (juce_wchar)
+                appends it: a zero appends nothing, and any other code is written as UTF-8 would
+                write it, whatever its value (surrogate halves and codes beyond Unicode alike). */
+            void appendCharacter (juce::juce_wchar character)
+            {
+                if (character == 0)
+                    return;
+
+                char encoded[8] = {};
+                juce::CharPointer_UTF8 writer (encoded);
+                writer.write (character);
+                bytes.append (encoded, (size_t) (writer.getAddress() - encoded));
+            }
+        };
+
         //==============================================================================
         void noteElement()
         {
             if (openElements + 1 > maxDepth)
+            {
                 verdict = Verdict::tooDeep;
-            else
-                countItem();
+                return;
+            }
+
+            countItem();
+            currentElement = numElements++;
         }
 
         /** Every element, attribute and text run becomes an object of its own in the parsed
@@ -267,18 +330,36 @@ namespace
             }
         }
 
-        /** Moves past a reference that starts at '&'; gives the text the parser would put in its place. */
+        /** Moves past a reference that starts at '&'; gives the text the parser would put in its
+            place when that is markup (an unknown entity's name that begins with '<'). While a
+            value is being decoded, the reference's text is appended to it as the parser appends it. */
         juce::String readEntity()
         {
             ++input;
 
-            for (auto* name : { "amp;", "quot;", "apos;", "lt;", "gt;" })
+            static constexpr std::pair<const char*, char> namedReferences[] = { { "amp;", '&' }, { "quot;", '"' }, { "apos;", '\'' },
+                                                                                { "lt;", '<' }, { "gt;", '>' } };
+
+            // Each name compared as the parser compares it; a first character that none of them
+            // begins with (in upper case, as the comparison takes it) spares the comparisons.
+            // Below 'A' no character has another upper case.
+            const auto first = *input < 'A' ? *input : juce::CharacterFunctions::toUpperCase (*input);
+            const bool mayBeNamed = first == 'A' || first == 'Q' || first == 'L' || first == 'G';
+
+            for (auto& [name, character] : namedReferences)
             {
+                if (! mayBeNamed)
+                    break;
+
                 auto length = (int) std::strlen (name);
 
                 if (input.compareIgnoreCaseUpTo (juce::CharPointer_ASCII (name), length) == 0)
                 {
                     input += length;
+
+                    if (decoding != nullptr)
+                        decoding->bytes += character;
+
                     return {}; // one character, never markup
                 }
             }
@@ -286,6 +367,7 @@ namespace
             if (*input == '#')
             {
                 ++input;
+                juce::int64 charCode = 0;
 
                 if (*input == 'x' || *input == 'X')
                 {
@@ -294,9 +376,15 @@ namespace
 
                     while (input[0] != ';')
                     {
-                        if (juce::CharacterFunctions::getHexDigitValue (input[0]) < 0 || ++numChars > 8)
-                            break;
+                        const auto hexValue = juce::CharacterFunctions::getHexDigitValue (input[0]);
 
+                        if (hexValue < 0 || ++numChars > 8)
+                        {
+                            noteReportedReference();
+                            break;
+                        }
+
+                        charCode = (charCode << 4) | hexValue;
                         ++input;
                     }
 
@@ -316,14 +404,25 @@ namespace
 
                     for (;;)
                     {
-                        auto firstChar = input[0];
+                        const auto firstChar = input[0];
 
                         if (firstChar == 0)
+                        {
+                            noteReportedReference();
                             return {};
+                        }
 
-                        if (firstChar == ';' || ++numChars > 12)
+                        if (firstChar == ';')
                             break;
 
+                        if (++numChars > 12)
+                        {
+                            noteReportedReference();
+                            break;
+                        }
+
+                        // Whatever the character, as the parser counts it.
+                        charCode = charCode * 10 + ((int) firstChar - '0');
                         ++input;
                     }
 
@@ -331,8 +430,16 @@ namespace
                 }
                 else
                 {
-                    return "&";
+                    noteReportedReference();
+
+                    if (decoding != nullptr)
+                        decoding->bytes += '&';
+
+                    return {}; // "&", never markup
                 }
+
+                if (decoding != nullptr)
+                    decoding->appendCharacter ((juce::juce_wchar) charCode);
 
                 return {}; // one character, never markup
             }
@@ -342,17 +449,42 @@ namespace
             if (closingSemiColon < 0)
             {
                 outOfData = true;
-                return "&";
+
+                if (decoding != nullptr)
+                    decoding->bytes += '&';
+
+                return {}; // "&", never markup
             }
 
             // Without a document type declaration every other name is unknown, and the
             // parser puts the name itself in the reference's place.
-            juce::String name (input, (size_t) closingSemiColon);
-            input += closingSemiColon + 1;
-            return name;
+            const auto nameStart = input;
+            input += closingSemiColon;
+            const auto nameEnd = input;
+            ++input;
+
+            if (decoding != nullptr)
+            {
+                noteReportedReference();
+                decoding->bytes.append (nameStart.getAddress(), bytesBetween (nameStart, nameEnd));
+            }
+
+            // Read as elements in a text run when it begins with '<' and holds more.
+            if (*nameStart == '<' && closingSemiColon > 1)
+                return { nameStart, nameEnd };
+
+            return {};
         }
 
-        /** Reads a quoted attribute value as the parser does; gives the number of references in it. */
+        /** A reference the parser reports as an error and then reads on past. */
+        void noteReportedReference() noexcept
+        {
+            if (decoding != nullptr)
+                decoding->reportsError = true;
+        }
+
+        /** Reads a quoted attribute value as the parser does; gives the number of references in it.
+            While a value is being decoded, its plain runs are appended as the parser appends them. */
         size_t readQuotedString()
         {
             size_t numReferences = 0;
@@ -360,6 +492,9 @@ namespace
 
             while (! outOfData)
             {
+                if (decoding != nullptr)
+                    decoding->startPiece (input);
+
                 auto c = readNextChar();
 
                 if (c == quote)
@@ -377,18 +512,24 @@ namespace
                 }
                 else
                 {
+                    const auto runStart = input;
+
                     for (;;)
                     {
                         auto character = *input;
 
                         if (character == quote)
                         {
+                            appendDecoded (runStart, input);
                             ++input;
                             return numReferences;
                         }
 
                         if (character == '&')
+                        {
+                            appendDecoded (runStart, input);
                             break;
+                        }
 
                         if (character == 0)
                         {
@@ -404,13 +545,14 @@ namespace
             return numReferences;
         }
 
-        /**
-            Checks one attribute value that readQuotedString has just read from valueStart.
-            The parser appends to the value once per reference, and every append copies the
-            whole value so far, so many references in a long value take quadratic time: their
-            number times the value's length is bounded.
-        */
-        void checkValue (CharPointer nameStart, CharPointer nameEnd, CharPointer valueStart, size_t numReferences)
+        void appendDecoded (CharPointer start, CharPointer end)
+        {
+            if (decoding != nullptr)
+                decoding->bytes.append (start.getAddress(), bytesBetween (start, end));
+        }
+
+        /** Checks one attribute value that readQuotedString has just read from valueStart. */
+        void checkValue (CharPointer nameStart, CharPointer nameEnd, CharPointer valueStart, bool outOfDataBefore, size_t numReferences)
         {
             const auto numBytes = bytesBetween (valueStart, input);
 
@@ -422,8 +564,10 @@ namespace
 
             if (numReferences * numBytes > maxReferenceWork)
             {
-                verdict = Verdict::tooManyReferences;
-                return;
+                decodeValue (nameStart, nameEnd, valueStart, outOfDataBefore);
+
+                if (verdict != Verdict::fine)
+                    return;
             }
 
             std::string_view name (nameStart.getAddress(), bytesBetween (nameStart, nameEnd));
@@ -456,6 +600,58 @@ namespace
             }
 
             tagAttributeNames.push_back (name);
+        }
+
+        /**
+            The parser appends to a value once per reference, and every append copies the whole
+            value so far, so many references in a long value would take time in proportion to
+            their number times the value's length. Such a value is decoded here instead, in one
+            pass that appends exactly what the parser appends. All of its pieces but the last two
+            are then replaced, in the text handed to the parser, by a stand-in after which the
+            parser is where it would have been (the stand-in holds a reference the parser reports
+            and reads on past when the replaced pieces held one, as such a report clears an
+            earlier error). The last two pieces stay, so that whatever the parser does at the
+            end of the value or of the text is done on the same characters. The decoded value
+            takes the stand-in's place in the parsed tree.
+        */
+        void decodeValue (CharPointer nameStart, CharPointer nameEnd, CharPointer valueStart, bool outOfDataBefore)
+        {
+            // An entity's text is parsed from a string of its own, which cannot be rewritten.
+            if (std::any_of (frames.begin(), frames.end(), [] (const Frame& frame) { return frame.isEntity; }))
+            {
+                verdict = Verdict::tooManyReferences;
+                return;
+            }
+
+            const auto endOfValue = input;
+            const auto outOfDataAfter = outOfData;
+
+            Decoding value;
+            value.bytes.reserve (bytesBetween (valueStart, endOfValue));
+            input = valueStart;
+            outOfData = outOfDataBefore;
+            decoding = &value;
+            readQuotedString();
+            decoding = nullptr;
+
+            jassert (input == endOfValue && outOfData == outOfDataAfter);
+            input = endOfValue;
+            outOfData = outOfDataAfter;
+
+            const auto* replacedStart = valueStart.getAddress() + 1; // after the opening quote
+            const auto& keptPieces = value.pieceBeforeLast;
+
+            if (keptPieces.position == nullptr || keptPieces.position <= replacedStart)
+                return; // two pieces at most: the parser appends no more than that
+
+            DecodedValue decoded;
+            decoded.element = currentElement;
+            decoded.name.assign (nameStart.getAddress(), bytesBetween (nameStart, nameEnd));
+            decoded.replacedStart = (size_t) (replacedStart - textBegin);
+            decoded.replacedEnd = (size_t) (keptPieces.position - textBegin);
+            decoded.replacedReportsError = keptPieces.reportsErrorBefore;
+            decoded.bytes = std::move (value.bytes);
+            decodedValues.push_back (std::move (decoded));
         }
 
         /** The parser's readNextElement up to the point where it would read the children. */
@@ -540,10 +736,11 @@ namespace
                             return Tag::closed;
 
                         const auto valueStart = input;
+                        const auto outOfDataBefore = outOfData;
                         const auto numReferences = readQuotedString();
 
                         if (verdict == Verdict::fine)
-                            checkValue (nameStart, nameEnd, valueStart, numReferences);
+                            checkValue (nameStart, nameEnd, valueStart, outOfDataBefore, numReferences);
 
                         if (verdict != Verdict::fine)
                             return Tag::closed;
@@ -764,9 +961,79 @@ namespace
         std::vector<Frame> frames;
         Verdict verdict = Verdict::fine;
         size_t numItems = 0;
+        size_t numElements = 0;
+        size_t currentElement = 0;
+        const char* textBegin = nullptr;
+        Decoding* decoding = nullptr; // the value being decoded, if any
+        std::vector<DecodedValue> decodedValues;
         std::unordered_set<std::string> distinctNames;
         std::vector<std::string_view> tagAttributeNames;
     };
+
+    /** The text with each decoded value's replaced bytes exchanged for its stand-in. */
+    juce::String replaceDecodedValues (const juce::String& text, const std::vector<DecodedValue>& decodedValues)
+    {
+        const auto* bytes = text.toRawUTF8();
+        std::string rewritten;
+        rewritten.reserve (std::strlen (bytes));
+        size_t copied = 0;
+
+        for (auto& value : decodedValues)
+        {
+            rewritten.append (bytes + copied, value.replacedStart - copied);
+            rewritten.append (value.getStandIn());
+            copied = value.replacedEnd;
+        }
+
+        rewritten.append (bytes + copied);
+
+        // The bytes are taken as they are (the text was checked to be UTF-8).
+        return { juce::CharPointer_UTF8 (rewritten.c_str()), juce::CharPointer_UTF8 (rewritten.c_str() + rewritten.size()) };
+    }
+
+    /**
+        Gives each decoded value to its attribute in the parsed tree, in place of what the
+        parser made of the stand-in and the pieces after it. Elements are visited in the order
+        the parser made them, which is the order the guard counted them in; false when the tree
+        does not have the elements and attributes the guard counted (which would be a fault of
+        the guard's walk), so that no value lands elsewhere.
+    */
+    bool putBackDecodedValues (juce::XmlElement& root, std::vector<DecodedValue>& decodedValues, size_t numElements)
+    {
+        if (decodedValues.empty())
+            return true;
+
+        size_t elementIndex = 0, next = 0;
+        bool fits = true;
+
+        std::function<void (juce::XmlElement&)> visit = [&] (juce::XmlElement& element)
+        {
+            if (element.isTextElement())
+                return;
+
+            const auto index = elementIndex++;
+
+            for (; next < decodedValues.size() && decodedValues[next].element == index; ++next)
+            {
+                auto& value = decodedValues[next];
+                const juce::Identifier name (juce::String (juce::CharPointer_UTF8 (value.name.c_str()),
+                                                           juce::CharPointer_UTF8 (value.name.c_str() + value.name.size())));
+                const auto numAttributes = element.getNumAttributes();
+
+                // Setting an attribute the element does not have would add one.
+                element.setAttribute (name, juce::String (juce::CharPointer_UTF8 (value.bytes.c_str()),
+                                                          juce::CharPointer_UTF8 (value.bytes.c_str() + value.bytes.size())));
+                fits = fits && element.getNumAttributes() == numAttributes;
+                std::string().swap (value.bytes);
+            }
+
+            for (auto* child : element.getChildIterator())
+                visit (*child);
+        };
+
+        visit (root);
+        return fits && next == decodedValues.size() && elementIndex == numElements;
+    }
 
     /** Moves p past the next occurrence of the terminator; false when there is none. */
     bool skipPast (CharPointer& p, const char* terminator)
@@ -971,7 +1238,9 @@ std::unique_ptr<juce::XmlElement> parse (const juce::String& text, juce::String&
         return {};
     }
 
-    switch (ParseWalk (text, maxNestingDepth).run())
+    ParseWalk walk (text, maxNestingDepth);
+
+    switch (walk.run())
     {
         case ParseWalk::Verdict::fine:
             break;
@@ -1021,16 +1290,27 @@ std::unique_ptr<juce::XmlElement> parse (const juce::String& text, juce::String&
             return {};
     }
 
-    juce::XmlDocument document (text);
-    auto element = document.getDocumentElement();
+    auto& decodedValues = walk.getDecodedValues();
+    std::unique_ptr<juce::XmlElement> element;
 
-    if (element == nullptr)
     {
-        error = document.getLastParseError();
+        juce::XmlDocument document (decodedValues.empty() ? text : replaceDecodedValues (text, decodedValues));
+        element = document.getDocumentElement();
 
-        if (error.isEmpty())
-            error = "No XML element found";
+        if (element == nullptr)
+        {
+            error = document.getLastParseError();
 
+            if (error.isEmpty())
+                error = "No XML element found";
+
+            return {};
+        }
+    }
+
+    if (! putBackDecodedValues (*element, decodedValues, walk.getNumElements()))
+    {
+        error = "The XML cannot be read: its decoded attribute values do not fit the parsed elements";
         return {};
     }
 

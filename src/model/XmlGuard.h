@@ -27,6 +27,12 @@
     again of the juce::ValueTree made from it) and the number of distinct names (each stays in
     JUCE's global string pool). Every check walks the text once, so the guard takes time in
     proportion to the text.
+
+    The parser itself takes quadratic time over an attribute value with many character or
+    entity references (it copies the value once per reference), and the XML writer writes every
+    character beyond ASCII and each of & < > " as one. So that every value the writer can write
+    is read back, the guard decodes such values itself, in one pass, exactly as the parser would
+    (see maxReferenceWork).
 */
 namespace XmlGuard
 {
@@ -45,8 +51,15 @@ namespace XmlGuard
     */
     constexpr size_t maxValueLength = 96 * 1024 * 1024;
 
-    /** The bound on an attribute value's references times its length in bytes: JUCE copies
-        the value once per reference it appends. 4,000 references fit in a value of 1 KB. */
+    /**
+        The most work the parser is left with for one attribute value: its references times its
+        length in bytes (JUCE copies the value once per reference it appends). A value past this
+        is decoded by the guard: the parser is handed a stand-in for most of it, and the value
+        decoded by the guard takes the stand-in's place in the parsed tree, so the result is what
+        the parser would have made of it. Only a value inside the text that an unknown entity
+        stands for (which the parser reads as markup) cannot be handed over so; past this bound,
+        such a text is refused.
+    */
     constexpr size_t maxReferenceWork = 4 * 1024 * 1024;
 
     /**

@@ -1,5 +1,7 @@
 #include "panels/ControllerInfoComponent.h"
 
+#include <vector>
+
 #include "app/MidiDevices.h"
 #include "app/PanelDrawing.h"
 #include "model/ControllerDocument.h"
@@ -20,6 +22,33 @@ namespace
         return label;
     }
 
+    /**
+        Drops from typed or pasted text every character that XML 1.0 does not allow in a document:
+        control characters other than tab and the line breaks, surrogate halves (a clipboard of
+        broken UTF-8 gives them), U+FFFE, U+FFFF and codes beyond Unicode. The file would hold
+        them as references that no conforming XML parser accepts.
+    */
+    class XmlCharacterFilter : public juce::TextEditor::InputFilter
+    {
+    public:
+        juce::String filterNewText (juce::TextEditor&, const juce::String& newInput) override
+        {
+            std::vector<juce::juce_wchar> kept;
+            kept.reserve ((size_t) newInput.length() + 1);
+
+            for (auto p = newInput.getCharPointer(); ! p.isEmpty();)
+            {
+                const auto c = (juce::uint32) p.getAndAdvance();
+
+                if (c == '\t' || c == '\n' || c == '\r' || (c >= 0x20 && c < 0xd800) || (c >= 0xe000 && c < 0xfffe) || (c >= 0x10000 && c <= 0x10ffff))
+                    kept.push_back ((juce::juce_wchar) c);
+            }
+
+            kept.push_back (0);
+            return juce::String (juce::CharPointer_UTF32 (kept.data()));
+        }
+    };
+
     /** Makes an empty single-line text editor whose Return key starts no new line. */
     std::unique_ptr<juce::TextEditor> makeTextEditor (juce::Component& parent, const juce::String& name)
     {
@@ -32,6 +61,7 @@ namespace
         editor->setCaretVisible (true);
         editor->setPopupMenuEnabled (true);
         editor->setText ({}, true);
+        editor->setInputFilter (new XmlCharacterFilter(), true); // the editor owns and deletes it
         return editor;
     }
 }

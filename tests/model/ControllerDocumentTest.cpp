@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <random>
+#include <vector>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -281,5 +284,104 @@ TEST (ControllerDocumentFile, SaveWritesThroughLinksKeepsPermissionsAndOtherwise
             EXPECT_EQ (stateOf (document), before);
             EXPECT_TRUE ((S_ISREG (oldMode) ? target.loadFileAsString() : "") == oldText && (unsigned) numberOfFilesIn (folder) == files);
         }
+    }
+}
+
+namespace
+{
+    juce::ValueTree rootOf (const ControllerDocument& document) { return document.getMappings().getParent().getParent(); }
+
+    using FieldGetter = juce::String (ControllerDocument::*) () const;
+    using FieldSetter = void (ControllerDocument::*) (const juce::String&);
+    const std::pair<FieldGetter, FieldSetter> fields[] = { { &ControllerDocument::getModel, &ControllerDocument::setModel },
+                                                           { &ControllerDocument::getManufacturer, &ControllerDocument::setManufacturer },
+                                                           { &ControllerDocument::getVersion, &ControllerDocument::setVersion },
+                                                           { &ControllerDocument::getPublisher, &ControllerDocument::setPublisher } };
+
+    /** Saves the document, opens the file in a second one and its text in a third (as the source editor
+        and a pasted controller take it); empty when all three are the same, otherwise what differs. */
+    std::string reopeningDifference (ControllerDocument& document, const juce::File& file)
+    {
+        if (! document.saveAs (file))
+            return "not saved: " + document.getSaveError().toStdString();
+
+        ControllerDocument reopened, fromText;
+
+        if (! reopened.loadFrom (file))
+            return "not opened: " + reopened.getLastError().toStdString();
+
+        if (! fromText.isValidXmlText (document.toXmlString()))
+            return "text refused: " + fromText.getLastError().toStdString();
+
+        fromText.loadFromXmlText (document.toXmlString());
+
+        for (auto* other : { &reopened, &fromText })
+        {
+            if (! rootOf (*other).isEquivalentTo (rootOf (document)))
+                return "another tree";
+
+            for (auto& field : fields) // to the byte
+                if (std::strcmp ((other->*field.first)().toRawUTF8(), (document.*field.first)().toRawUTF8()) != 0)
+                    return "another field";
+        }
+
+        return {};
+    }
+}
+
+// Whatever the four controller-information fields hold, the file written opens again as the same
+// document: random texts of any characters (markup, quotes, line breaks, control characters, accents,
+// Cyrillic, CJK, private use, astral ones), often in long runs of one character, up to hundreds of kilobytes.
+TEST (ControllerDocumentFile, EveryDocumentSavedOpensAgainTheSame)
+{
+    TestHelpers::TemporaryFolder folder;
+    const std::pair<juce::juce_wchar, juce::juce_wchar> ranges[] = { { 0x20, 0x7e }, { '&', '&' }, { '<', '<' }, { '>', '>' }, { '"', '"' }, { '\'', '\'' },
+                                                                     { 1, 0x1f }, { 0x80, 0x7ff }, { 0x400, 0x4ff }, { 0x800, 0xd7ff }, { 0xe000, 0xffff },
+                                                                     { 0x10000, 0x10ffff }, { 0x1f600, 0x1f64f } };
+    std::mt19937 random (20250302);
+
+    auto randomText = [&] (int maxLength)
+    {
+        std::vector<juce::juce_wchar> characters;
+        const auto length = (size_t) std::uniform_int_distribution<int> (0, maxLength) (random);
+
+        while (characters.size() < length)
+        {
+            const auto& range = ranges[random() % std::size (ranges)];
+            const auto character = (juce::juce_wchar) std::uniform_int_distribution<int> ((int) range.first, (int) range.second) (random);
+            const auto run = random() % 8 == 0 ? (size_t) std::uniform_int_distribution<int> (1, maxLength / 4 + 1) (random) : 1;
+            characters.insert (characters.end(), std::min (run, length - characters.size()), character);
+        }
+
+        characters.push_back (0);
+        return juce::String (juce::CharPointer_UTF32 (characters.data()));
+    };
+
+    for (int round = 0; round < 60; ++round)
+    {
+        SCOPED_TRACE (round);
+        ControllerDocument document;
+
+        for (auto& field : fields)
+            (document.*field.second) (randomText (round % 10 == 9 ? 400000 : round % 3 == 0 ? 300 : 4000));
+
+        EXPECT_EQ (reopeningDifference (document, folder.getChildFile ("fields.mappings")), "");
+    }
+}
+
+// The lengths from which a field, once saved, could no longer be opened (each character is written as a
+// reference), and far beyond.
+TEST (ControllerDocumentFile, LongFieldsOfReferencedCharactersOpenAgain)
+{
+    TestHelpers::TemporaryFolder folder;
+    const struct { const char* character; int count; } rows[] = { { "\xd0\xb6", 775 }, { "\xf0\x9f\x98\x80", 700 }, { "&", 920 },
+                                                                  { "\xd0\xb6", 100000 }, { "\xf0\x9f\x98\x80", 100000 }, { "&", 100000 } };
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (juce::String (row.count) + " x " + row.character);
+        ControllerDocument document;
+        document.setPublisher (juce::String::repeatedString (juce::String::fromUTF8 (row.character), row.count));
+        EXPECT_EQ (reopeningDifference (document, folder.getChildFile ("publisher.mappings")), "");
     }
 }

@@ -120,3 +120,58 @@ TEST_F (ControllerInfoPanel, FieldsAreWrittenOnFocusLossOnlyWhileThePanelLivesAn
     TestHelpers::pumpMessages (50);
     EXPECT_EQ (fields(), "v0|v1|v2|v3");
 }
+
+// Characters that XML 1.0 does not allow (control characters but tab, surrogate halves, U+FFFE, U+FFFF,
+// beyond Unicode) are dropped as they are typed or pasted; the good ones around them stay, and the saved
+// file holds no reference to a bad one.
+TEST_F (ControllerInfoPanel, FieldsDropTypedOrPastedCharactersThatXmlDoesNotAllow)
+{
+    build();
+    const auto clipboard = juce::SystemClipboard::getTextFromClipboard();
+    auto field = [&] (int i) -> juce::TextEditor& { return *dynamic_cast<juce::TextEditor*> (panel->getChildComponent (2 + 2 * i)); };
+    const juce::juce_wchar bad[] = { 0x01, 0x08, 0x0b, 0x1f, 0xd800, 0xdfff, 0xfffe, 0xffff, 0x110000 };
+    const juce::juce_wchar good[] = { 'a', '\t', 0xe9, 0x416, 0xfffd, 0x1f600, 0x10ffff, '&', 'z' };
+    std::vector<juce::juce_wchar> mixed, kept;
+
+    for (size_t i = 0; i < std::size (bad); ++i)
+        mixed.insert (mixed.end(), { good[i], bad[i] }), kept.push_back (good[i]);
+
+    mixed.push_back (0), kept.push_back (0);
+    const juce::String mixedText (juce::CharPointer_UTF32 (mixed.data())), keptText (juce::CharPointer_UTF32 (kept.data()));
+    ASSERT_EQ (mixedText.length(), 18); // the string holds each bad character, a surrogate half too
+
+    for (int i = 0; i < 4; ++i) // typed, one character at a time, into two fields, pasted into the other two
+    {
+        field (i).setText ("<");
+        TestHelpers::pumpMessages (20); // the text's value catches up
+        field (i).moveCaretToEnd();
+
+        if (i % 2 == 0)
+        {
+            for (auto p = mixedText.getCharPointer(); ! p.isEmpty();)
+                field (i).insertTextAtCaret (juce::String::charToString (p.getAndAdvance()));
+        }
+        else
+        {
+            juce::SystemClipboard::copyTextToClipboard (mixedText);
+            field (i).paste();
+        }
+
+        field (i).focusLost (juce::Component::focusChangedByMouseClick);
+    }
+
+    TestHelpers::pumpMessages (50);
+    const auto file = folder.getChildFile ("fields.mappings");
+    ASSERT_TRUE (doc.saveAs (file));
+    const auto saved = file.loadFileAsString();
+
+    for (auto c : bad)
+        EXPECT_FALSE (saved.contains ("&#" + juce::String ((int) c) + ";")) << (int) c;
+
+    EXPECT_TRUE (saved.contains ("Model=\"&lt;a&#9;&#233;&#1046;&#65533;&#128512;&#1114111;&amp;z\"")) << saved;
+    ControllerDocument reopened;
+    ASSERT_TRUE (reopened.loadFrom (file));
+    EXPECT_EQ (reopened.getModel() + "|" + reopened.getManufacturer() + "|" + reopened.getVersion() + "|" + reopened.getPublisher(),
+               juce::String ("<") + keptText + "|<" + keptText + "|<" + keptText + "|<" + keptText);
+    juce::SystemClipboard::copyTextToClipboard (clipboard);
+}
