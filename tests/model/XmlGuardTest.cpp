@@ -246,12 +246,14 @@ TEST (XmlGuard, DecodesValuesFullOfReferencesExactlyAsTheParser)
 TEST (XmlGuard, ReadsTheLongestValueFullOfReferencesInLinearTime)
 {
     const int maxValue = (int) XmlGuard::maxValueLength;
-    const struct { const char* reference; const char* character; } rows[] = { { "&amp;", "&" }, { "&#128512;", "\xf0\x9f\x98\x80" }, { "&#Z", "&Z" } };
+    // The longest value once; the other kinds of reference at an eighth of it, which a walk that
+    // copies the value per reference would still take hours over.
+    const struct { const char* reference; const char* character; int share; } rows[] = { { "&amp;", "&", 1 }, { "&#128512;", "\xf0\x9f\x98\x80", 8 }, { "&#Z", "&Z", 8 } };
 
     for (const auto& row : rows)
     {
         SCOPED_TRACE (row.reference);
-        const int count = maxValue / (int) std::strlen (row.reference) - 1;
+        const int count = maxValue / row.share / (int) std::strlen (row.reference) - 1;
         const auto text = "<r a=\"" + repeated (row.reference, count) + "\"/>";
         juce::String error;
         const auto start = juce::Time::getMillisecondCounterHiRes();
