@@ -28,6 +28,15 @@
       palette, and each code within the two bytes the reader keeps of one data block and
       the block that follows. JUCE's GIF reader checks none of this: a code size over 12 makes it write past
       its tables, and an undefined code makes it read past its palette or stack.
+
+    Pictures are decoded on the message thread each time a panel shows one, only to be drawn
+    into a small frame, so the guard also bounds the work a decoder would do, counted from the
+    headers before any pixel is decoded: the number of pixels, the image data a PNG inflates,
+    and the number of JPEG scans and the coefficients they walk. libjpeg walks every block of
+    the picture once per scan, so a few bytes per scan can keep it busy for minutes. Within
+    these bounds, each of the worst pictures measured (noise, every pixel its own LZW code, a
+    scan script of refinements) decodes in about half a second in a release build, and the
+    decoder holds at most about 100 MB while it works.
 */
 namespace PictureGuard
 {
@@ -36,8 +45,34 @@ namespace PictureGuard
         claims a huge picture must not reach them. */
     constexpr juce::uint32 maxSide = 4096;
 
-    /** The picture in a PNG, JPEG or GIF file of 1 to maxSide pixels each way, decoded by JUCE
-        once the file has passed the checks above; a null image when it has not, or when it is
-        no picture at all. */
+    /** The most pixels a picture may have: a twelve-megapixel photo (4000 x 3000, 4032 x 3024)
+        fits, a 4096 x 4096 picture does not. */
+    constexpr juce::uint64 maxPixels = 4096 * 3072;
+
+    /** The most image data a PNG picture may inflate to: its rows as the file stores them,
+        before the reader expands them to four 8-bit channels. That is 3072 x 2048 pixels of
+        8-bit RGBA, 3840 x 2160 of 8-bit RGB, or 2048 x 1536 of 16-bit RGBA. Inflating costs
+        per byte, and the data is inflated twice, once here and once by the reader. */
+    constexpr juce::uint64 maxPngImageBytes = 24 * 1024 * 1024;
+
+    /** The most pixels a GIF picture may have: JUCE's reader, and the check here, decode each
+        pixel's LZW code one by one. */
+    constexpr juce::uint64 maxGifPixels = 4096 * 2048;
+
+    /** The most scans a JPEG file may hold. A real progressive file has about ten. */
+    constexpr int maxJpegScans = 100;
+
+    /** The most coefficients the scans of a JPEG file may walk together: for each scan, the
+        blocks it covers times the coefficients of its band (64 in a sequential scan). A
+        sequential picture of maxPixels fits whatever its colour sampling (37.7 million at most).
+        The usual progressive scan scripts walk each block's coefficients about three times: a
+        grey progressive picture fits up to maxPixels, one with colour at half the size each way
+        (as cameras write it) up to about 10.5 megapixels, one with full-size colour up to about
+        6 megapixels. */
+    constexpr juce::uint64 maxJpegCoefficientVisits = 40 * 1024 * 1024;
+
+    /** The picture in a PNG, JPEG or GIF file of 1 to maxSide pixels each way and within the
+        bounds above, decoded by JUCE once the file has passed the checks above; a null image
+        when it has not, or when it is no picture at all. */
     juce::Image decode (const juce::MemoryBlock& file);
 }
