@@ -34,9 +34,9 @@
     headers before any pixel is decoded: the number of pixels, the image data a PNG inflates,
     and the number of JPEG scans and the coefficients they walk. libjpeg walks every block of
     the picture once per scan, so a few bytes per scan can keep it busy for minutes. Within
-    these bounds, each of the worst pictures measured (noise, every pixel its own LZW code, a
-    scan script of refinements) decodes in about half a second in a release build, and the
-    decoder holds at most about 100 MB while it works.
+    these bounds, the costliest pictures measured (noise, every pixel its own LZW code, scan
+    scripts of refinements or of repeated scans) decode in 0.2 to 0.4 seconds in a release
+    build, and the decoder holds at most about 110 MB while it works.
 */
 namespace PictureGuard
 {
@@ -50,26 +50,27 @@ namespace PictureGuard
     constexpr juce::uint64 maxPixels = 4096 * 3072;
 
     /** The most image data a PNG picture may inflate to: its rows as the file stores them,
-        before the reader expands them to four 8-bit channels. That is 3072 x 2048 pixels of
-        8-bit RGBA, 3840 x 2160 of 8-bit RGB, or 2048 x 1536 of 16-bit RGBA. Inflating costs
-        per byte, and the data is inflated twice, once here and once by the reader. */
-    constexpr juce::uint64 maxPngImageBytes = 24 * 1024 * 1024;
+        before the reader expands them to four 8-bit channels. That is 2048 x 2048 or 2560 x 1600
+        pixels of 8-bit RGBA, 2560 x 2160 of 8-bit RGB, 2048 x 1024 of 16-bit RGBA, or maxPixels
+        of 8-bit grey or palette colours. Inflating costs per byte, and the data is inflated twice, once here
+        and once by the reader. */
+    constexpr juce::uint64 maxPngImageBytes = 16 * 1024 * 1024;
 
     /** The most pixels a GIF picture may have: JUCE's reader, and the check here, decode each
         pixel's LZW code one by one. */
-    constexpr juce::uint64 maxGifPixels = 4096 * 2048;
+    constexpr juce::uint64 maxGifPixels = 4096 * 1536;
 
     /** The most scans a JPEG file may hold. A real progressive file has about ten. */
     constexpr int maxJpegScans = 100;
 
     /** The most coefficients the scans of a JPEG file may walk together: for each scan, the
         blocks it covers times the coefficients of its band (64 in a sequential scan). A
-        sequential picture of maxPixels fits whatever its colour sampling (37.7 million at most).
-        The usual progressive scan scripts walk each block's coefficients about three times: a
-        grey progressive picture fits up to maxPixels, one with colour at half the size each way
-        (as cameras write it) up to about 10.5 megapixels, one with full-size colour up to about
-        6 megapixels. */
-    constexpr juce::uint64 maxJpegCoefficientVisits = 40 * 1024 * 1024;
+        sequential picture fits up to maxPixels with its colour at half the size each way or
+        half the width (as cameras write it), and up to 11 megapixels with full-size colour. The
+        usual progressive scan scripts walk each block's coefficients two to three and a half
+        times: a progressive picture fits up to 11 megapixels in grey, 8.4 with colour at half
+        the size each way, 4.8 with full-size colour. */
+    constexpr juce::uint64 maxJpegCoefficientVisits = 32 * 1024 * 1024;
 
     /** The picture in a PNG, JPEG or GIF file of 1 to maxSide pixels each way and within the
         bounds above, decoded by JUCE once the file has passed the checks above; a null image

@@ -33,9 +33,9 @@ TEST (PictureDecoding, DamagedPicturesAreRefusedAndGoodOnesDecodeAsBefore)
 
 namespace
 {
-    // Sanitized builds run the guard and JUCE's pixel loops about ten times slower.
+    // Sanitized builds run the guard and JUCE's pixel loops up to about fifteen times slower.
    #if defined (__has_feature)
-    constexpr double slowdown = __has_feature (address_sanitizer) || __has_feature (thread_sanitizer) ? 10 : 1;
+    constexpr double slowdown = __has_feature (address_sanitizer) || __has_feature (thread_sanitizer) ? 20 : 1;
    #else
     constexpr double slowdown = 1;
    #endif
@@ -123,15 +123,15 @@ TEST (PictureDecoding, CostlyPicturesAreRefusedAtOnceAndAcceptedOnesDecodeQuickl
         { "4096 x 4096 JPEG, 1000 empty scans", progressiveJpeg (4096, 4096, 1000, 63), 0 },
         { "4096 x 3072 JPEG, 2000 empty scans", progressiveJpeg (4096, 3072, 2000, 63), 0 },
         { "JPEG, 100 scans", progressiveJpeg (1024, 1024, 99, 1), 1024 }, { "JPEG, 101 scans", progressiveJpeg (1024, 1024, 100, 1), 0 },
-        { "JPEG, 37 million coefficients walked", progressiveJpeg (4096, 3072, 3, 63), 4096 },
-        { "JPEG, 50 million coefficients walked", progressiveJpeg (4096, 3072, 4, 63), 0 },
+        { "JPEG, 25 million coefficients walked", progressiveJpeg (4096, 3072, 2, 63), 4096 },
+        { "JPEG, 37 million coefficients walked", progressiveJpeg (4096, 3072, 3, 63), 0 },
         { "4096 x 4096 JPEG", progressiveJpeg (4096, 4096, 1, 63), 0 },
         { "4032 x 3024 JPEG (a phone photo)", written (juce::JPEGImageFormat(), 4032, 3024, juce::Image::RGB), 4032 },
         { "3000 x 2000 JPEG", written (juce::JPEGImageFormat(), 3000, 2000, juce::Image::RGB), 3000 },
-        { "4096 x 4096 PNG, 16 bits", blankPng (4096, 4096), 0 }, { "2048 x 1537 PNG, 16 bits", blankPng (2048, 1537), 0 },
-        { "2048 x 1536 PNG, 16 bits", blankPng (2048, 1536), 2048 },
+        { "4096 x 4096 PNG, 16 bits", blankPng (4096, 4096), 0 }, { "2048 x 1025 PNG, 16 bits", blankPng (2048, 1025), 0 },
+        { "2048 x 1024 PNG, 16 bits", blankPng (2048, 1024), 2048 },
         { "1024 x 1024 RGBA PNG", written (juce::PNGImageFormat(), 1024, 1024, juce::Image::ARGB), 1024 },
-        { "4096 x 2049 GIF", noiseGif (4096, 2049), 0 }, { "4096 x 2048 GIF", noiseGif (4096, 2048), 4096 },
+        { "4096 x 1537 GIF", noiseGif (4096, 1537), 0 }, { "4096 x 1536 GIF", noiseGif (4096, 1536), 4096 },
     };
 
     for (auto& row : rows)
