@@ -52,8 +52,8 @@ namespace PictureGuard
     /** The most image data a PNG picture may inflate to: its rows as the file stores them,
         before the reader expands them to four 8-bit channels. That is 2048 x 2048 or 2560 x 1600
         pixels of 8-bit RGBA, 2560 x 2160 of 8-bit RGB, 2048 x 1024 of 16-bit RGBA, or maxPixels
-        of 8-bit grey or palette colours. Inflating costs per byte, and the data is inflated twice, once here
-        and once by the reader. */
+        of 8-bit grey or palette colours. Inflating costs per byte, and the data is inflated
+        twice, once here and once by the reader. */
     constexpr juce::uint64 maxPngImageBytes = 16 * 1024 * 1024;
 
     /** The most pixels a GIF picture may have: JUCE's reader, and the check here, decode each
