@@ -63,8 +63,8 @@ namespace
         return out.getMemoryBlock();
     }
 
-    // An RGBA PNG of 16 bits a channel, every pixel 0.
-    juce::MemoryBlock blankPng (int width, int height)
+    // An RGBA PNG of 16 bits a channel, every pixel 0, with surplus bytes after its compressed image data.
+    juce::MemoryBlock blankPng (int width, int height, size_t surplus = 0)
     {
         juce::MemoryOutputStream out, pixels;
         {
@@ -73,6 +73,7 @@ namespace
             for (int y = 0; y < height; ++y)
                 zlib << row;
         }
+        pixels.writeRepeatedByte (0, surplus);
         auto chunk = [&out] (juce::MemoryBlock typed)
         {
             out.writeIntBigEndian ((int) typed.getSize() - 4);
@@ -81,9 +82,13 @@ namespace
         };
         out << bytes ({ 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n' });
         chunk (bytes ({ 'I', 'H', 'D', 'R', 0, 0, width >> 8, width & 255, 0, 0, height >> 8, height & 255, 16, 6, 0, 0, 0 }));
-        auto data = bytes ({ 'I', 'D', 'A', 'T' });
-        data.append (pixels.getData(), pixels.getDataSize());
-        chunk (data), chunk (bytes ({ 'I', 'E', 'N', 'D' }));
+        for (size_t at = 0; at < pixels.getDataSize(); at += 4000000) // chunks shorter than libpng's limit
+        {
+            auto data = bytes ({ 'I', 'D', 'A', 'T' });
+            data.append (static_cast<const char*> (pixels.getData()) + at, std::min<size_t> (4000000, pixels.getDataSize() - at));
+            chunk (data);
+        }
+        chunk (bytes ({ 'I', 'E', 'N', 'D' }));
         return out.getMemoryBlock();
     }
 
@@ -130,6 +135,7 @@ TEST (PictureDecoding, CostlyPicturesAreRefusedAtOnceAndAcceptedOnesDecodeQuickl
         { "3000 x 2000 JPEG", written (juce::JPEGImageFormat(), 3000, 2000, juce::Image::RGB), 3000 },
         { "4096 x 4096 PNG, 16 bits", blankPng (4096, 4096), 0 }, { "2048 x 1025 PNG, 16 bits", blankPng (2048, 1025), 0 },
         { "2048 x 1024 PNG, 16 bits", blankPng (2048, 1024), 2048 },
+        { "PNG, 8 MB of image data", blankPng (16, 16, 8000000), 16 }, { "PNG, 9 MB of image data", blankPng (16, 16, 9000000), 0 },
         { "1024 x 1024 RGBA PNG", written (juce::PNGImageFormat(), 1024, 1024, juce::Image::ARGB), 1024 },
         { "4096 x 1537 GIF", noiseGif (4096, 1537), 0 }, { "4096 x 1536 GIF", noiseGif (4096, 1536), 4096 },
     };
