@@ -116,8 +116,10 @@ public:
     /**
         The picture held in the bytes, in any format JUCE reads (PNG, JPEG, GIF), as
         PictureGuard::decode gives it: a null image when it claims a side over
-        PictureGuard::maxSide pixels or of none, or is damaged in any way the guard finds (JUCE's
-        readers would crash on some of those). Used for every picture that comes from outside.
+        PictureGuard::maxSide pixels or of none, would take more decoding work than the guard
+        allows (too many pixels, too much PNG image data, too many JPEG scans), or is damaged in
+        any way the guard finds (JUCE's readers would crash on some of those). Used for every
+        picture that comes from outside.
     */
     static juce::Image decodePicture (const juce::MemoryBlock& bytes);
 

@@ -25,6 +25,13 @@ namespace
         size_t getRowBytes (juce::uint32 columns) const { return ((size_t) columns * (size_t) (getChannels() * bitDepth) + 7) / 8; }
     };
 
+    /** True when a picture of this size is within the pixel bounds of PictureGuard. */
+    bool isWithinSize (juce::uint64 width, juce::uint64 height, juce::uint64 maxPixels)
+    {
+        return width >= 1 && width <= PictureGuard::maxSide && height >= 1 && height <= PictureGuard::maxSide
+            && width * height <= maxPixels;
+    }
+
     bool readPngHeader (const juce::uint8* data, juce::uint32 length, PngHeader& header)
     {
         if (length != 13)
@@ -41,8 +48,9 @@ namespace
                              : header.colourType == 3 ? (depth == 1 || depth == 2 || depth == 4 || depth == 8)
                              : (header.colourType == 2 || header.colourType == 4 || header.colourType == 6) && (depth == 8 || depth == 16);
 
-        return depthFits && header.width >= 1 && header.width <= PictureGuard::maxSide
-            && header.height >= 1 && header.height <= PictureGuard::maxSide && data[10] == 0 && data[11] == 0 && data[12] <= 1;
+        return depthFits && isWithinSize (header.width, header.height, PictureGuard::maxPixels)
+            && (juce::uint64) header.height * header.getRowBytes (header.width) <= PictureGuard::maxPngImageBytes
+            && data[10] == 0 && data[11] == 0 && data[12] <= 1;
     }
 
     /** The longest image data chunk libpng accepts for this picture (its own estimate of the
@@ -145,6 +153,7 @@ namespace
         juce::MemoryOutputStream rebuilt;
         rebuilt.write (pngSignature, sizeof (pngSignature));
         juce::MemoryBlock imageData;
+        juce::uint64 maxImageData = 0; // all image data chunks together: what the rows can need, with room to spare
         PngHeader header;
         bool haveHeader = false, havePalette = false, haveTransparency = false, inImageData = false, afterImageData = false;
         juce::uint32 paletteEntries = 0;
@@ -180,6 +189,7 @@ namespace
                     return {};
 
                 haveHeader = keep = true;
+                maxImageData = getMaxImageDataChunk (header) * 65 / 64;
             }
             else if (name == "PLTE")
             {
@@ -192,7 +202,8 @@ namespace
             }
             else if (name == "IDAT")
             {
-                if (afterImageData || (header.colourType == 3 && ! havePalette) || length > getMaxImageDataChunk (header))
+                if (afterImageData || (header.colourType == 3 && ! havePalette) || length > getMaxImageDataChunk (header)
+                    || length > maxImageData - imageData.getSize())
                     return {};
 
                 inImageData = keep = true;
@@ -296,18 +307,31 @@ namespace
     struct JpegComponent
     {
         int id = 0, horizontal = 0, vertical = 0, quantTable = 0;
+        juce::uint64 blocks = 0; ///< the 8 x 8 blocks a scan of this component alone covers
     };
+
+    /** What the frame header says; the fields the checks need. */
+    struct JpegFrame
+    {
+        std::vector<JpegComponent> components;
+        juce::uint64 mcus = 0; ///< the units of a scan of several components
+        bool progressive = false;
+    };
+
+    juce::uint64 divideRoundingUp (juce::uint64 a, juce::uint64 b) { return (a + b - 1) / b; }
 
     /** True when a frame header describes an 8-bit grey or three-component picture whose
         sampling factors the decoder can scale between. */
-    bool readJpegFrame (const juce::uint8* data, size_t length, std::vector<JpegComponent>& components)
+    bool readJpegFrame (const juce::uint8* data, size_t length, JpegFrame& frame)
     {
+        auto& components = frame.components;
+
         if (length < 6 || data[0] != 8 || (data[5] != 1 && data[5] != 3) || length != 6 + 3 * (size_t) data[5])
             return false;
 
         const auto height = juce::ByteOrder::bigEndianShort (data + 1), width = juce::ByteOrder::bigEndianShort (data + 3);
 
-        if (height == 0 || width == 0 || height > PictureGuard::maxSide || width > PictureGuard::maxSide)
+        if (! isWithinSize (width, height, PictureGuard::maxPixels))
             return false;
 
         int maxHorizontal = 1, maxVertical = 1;
@@ -330,18 +354,30 @@ namespace
             maxVertical = std::max (maxVertical, component.vertical);
         }
 
+        // The block counts as libjpeg takes them: a component's size is the picture's scaled by
+        // its sampling factors and rounded up, and an interleaved scan covers whole units.
         for (auto& component : components)
+        {
             if (maxHorizontal % component.horizontal != 0 || maxVertical % component.vertical != 0)
                 return false;
 
+            component.blocks = divideRoundingUp (divideRoundingUp ((juce::uint64) width * (juce::uint64) component.horizontal, (juce::uint64) maxHorizontal), 8)
+                             * divideRoundingUp (divideRoundingUp ((juce::uint64) height * (juce::uint64) component.vertical, (juce::uint64) maxVertical), 8);
+        }
+
+        frame.mcus = divideRoundingUp (width, 8 * (juce::uint64) maxHorizontal) * divideRoundingUp (height, 8 * (juce::uint64) maxVertical);
         return true;
     }
 
     /** True when a scan header names distinct components of the frame, whose quantisation
-        and Huffman tables are defined, in a band the decoder accepts. */
-    bool isSoundJpegScan (const juce::uint8* data, size_t length, const std::vector<JpegComponent>& components,
-                          bool progressive, const bool (&quantDefined)[4], const bool (&huffmanDefined)[2][4])
+        and Huffman tables are defined, in a band the decoder accepts; adds the coefficients the
+        decoder walks in it to coefficientVisits. */
+    bool isSoundJpegScan (const juce::uint8* data, size_t length, const JpegFrame& frame,
+                          const bool (&quantDefined)[4], const bool (&huffmanDefined)[2][4], juce::uint64& coefficientVisits)
     {
+        const auto& components = frame.components;
+        const auto progressive = frame.progressive;
+
         if (length < 1 || data[0] < 1 || data[0] > components.size() || length != 4 + 2 * (size_t) data[0])
             return false;
 
@@ -355,6 +391,7 @@ namespace
             return false;
 
         int blocks = 0;
+        juce::uint64 scanBlocks = 0;
         std::vector<int> seen;
 
         for (size_t c = 0; c < count; ++c)
@@ -374,8 +411,13 @@ namespace
 
             seen.push_back (id);
             blocks += component->horizontal * component->vertical;
+            scanBlocks = component->blocks;
         }
 
+        if (count > 1)
+            scanBlocks = frame.mcus * (juce::uint64) blocks;
+
+        coefficientVisits += scanBlocks * (juce::uint64) (end - start + 1);
         return count == 1 || blocks <= 10;
     }
 
@@ -387,8 +429,10 @@ namespace
         if (size < 4 || bytes[0] != 0xff || bytes[1] != 0xd8)
             return false;
 
-        std::vector<JpegComponent> components;
-        bool quantDefined[4] = {}, huffmanDefined[2][4] = {}, progressive = false, scanned = false;
+        JpegFrame frame;
+        bool quantDefined[4] = {}, huffmanDefined[2][4] = {}, scanned = false;
+        int scans = 0;
+        juce::uint64 coefficientVisits = 0;
 
         for (size_t i = 2;;)
         {
@@ -420,17 +464,21 @@ namespace
             if ((marker >= 0xe0 && marker <= 0xef) || marker == 0xfe || (marker == 0xdd && length == 4))
                 continue;
 
+            if (marker >= 0xc0 && marker <= 0xc2 && frame.components.empty())
+                frame.progressive = marker == 0xc2;
+
             if (marker == 0xdb ? ! readJpegQuantTables (data, length - 2, quantDefined)
                 : marker == 0xc4 ? ! readJpegHuffmanTables (data, length - 2, huffmanDefined)
-                : marker >= 0xc0 && marker <= 0xc2 ? ! components.empty() || ! readJpegFrame (data, length - 2, components)
-                : marker == 0xda ? ! isSoundJpegScan (data, length - 2, components, progressive, quantDefined, huffmanDefined)
+                : marker >= 0xc0 && marker <= 0xc2 ? ! frame.components.empty() || ! readJpegFrame (data, length - 2, frame)
+                : marker == 0xda ? ! isSoundJpegScan (data, length - 2, frame, quantDefined, huffmanDefined, coefficientVisits)
                 : true)
                 return false;
 
-            progressive = progressive || marker == 0xc2;
-
             if (marker != 0xda)
                 continue;
+
+            if (++scans > PictureGuard::maxJpegScans || coefficientVisits > PictureGuard::maxJpegCoefficientVisits)
+                return false;
 
             scanned = true;
 
@@ -601,7 +649,7 @@ namespace
                 i += 3 * (size_t) paletteSize;
             }
 
-            return width > 0 && height > 0 && width <= PictureGuard::maxSide && height <= PictureGuard::maxSide
+            return isWithinSize (width, height, PictureGuard::maxGifPixels)
                 && i < size
                 && isSoundGifImageData (bytes + i, size - i, (size_t) width * height, paletteSize);
         }
