@@ -266,10 +266,10 @@ void MainViewComponent::createNewDocument()
 
 bool MainViewComponent::saveDocument()
 {
-    writePendingControllerInfo();
-
     if (document->getFilePath().isEmpty())
         return saveAs();
+
+    writePendingControllerInfo();
 
     if (document->save())
         return true;

@@ -970,6 +970,12 @@ namespace
         std::vector<std::string_view> tagAttributeNames;
     };
 
+    /** The bytes as a juce::String, taken as they are (the guard has checked them to be UTF-8). */
+    juce::String toText (const std::string& bytes)
+    {
+        return { juce::CharPointer_UTF8 (bytes.c_str()), juce::CharPointer_UTF8 (bytes.c_str() + bytes.size()) };
+    }
+
     /** The text with each decoded value's replaced bytes exchanged for its stand-in. */
     juce::String replaceDecodedValues (const juce::String& text, const std::vector<DecodedValue>& decodedValues)
     {
@@ -986,9 +992,7 @@ namespace
         }
 
         rewritten.append (bytes + copied);
-
-        // The bytes are taken as they are (the text was checked to be UTF-8).
-        return { juce::CharPointer_UTF8 (rewritten.c_str()), juce::CharPointer_UTF8 (rewritten.c_str() + rewritten.size()) };
+        return toText (rewritten);
     }
 
     /**
@@ -1016,13 +1020,11 @@ namespace
             for (; next < decodedValues.size() && decodedValues[next].element == index; ++next)
             {
                 auto& value = decodedValues[next];
-                const juce::Identifier name (juce::String (juce::CharPointer_UTF8 (value.name.c_str()),
-                                                           juce::CharPointer_UTF8 (value.name.c_str() + value.name.size())));
+                const juce::Identifier name (toText (value.name));
                 const auto numAttributes = element.getNumAttributes();
 
                 // Setting an attribute the element does not have would add one.
-                element.setAttribute (name, juce::String (juce::CharPointer_UTF8 (value.bytes.c_str()),
-                                                          juce::CharPointer_UTF8 (value.bytes.c_str() + value.bytes.size())));
+                element.setAttribute (name, toText (value.bytes));
                 fits = fits && element.getNumAttributes() == numAttributes;
                 std::string().swap (value.bytes);
             }

@@ -149,8 +149,8 @@ void ControllerInfoComponent::setDocument (ControllerDocument* documentToShow)
     else if (! midiDeviceNames.isEmpty())
         midiDeviceComboBox->setText (midiDeviceNames[0], juce::sendNotificationAsync);
 
-    for (auto* editor : { modelTextEditor.get(), manufacturerTextEditor.get(), versionTextEditor.get(), publisherTextEditor.get() })
-        editor->addListener (this);
+    for (int i = 0; i < numFields; ++i)
+        getField (i)->addListener (this);
 
     repaint();
 }
