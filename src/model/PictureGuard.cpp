@@ -369,7 +369,9 @@ namespace
         return true;
     }
 
-    /** True when a scan header names distinct components of the frame, whose quantisation
+    /** True when a scan header names components of the frame in the frame's order (as the
+        standard asks; libjpeg's lookup refuses some other orders with an error that JUCE's
+        reader does not stop at), whose quantisation
         and Huffman tables are defined, in a band the decoder accepts; adds the coefficients the
         decoder walks in it to coefficientVisits. */
     bool isSoundJpegScan (const juce::uint8* data, size_t length, const JpegFrame& frame,
@@ -392,14 +394,14 @@ namespace
 
         int blocks = 0;
         juce::uint64 scanBlocks = 0;
-        std::vector<int> seen;
+        std::ptrdiff_t previousIndex = -1; // in the frame
 
         for (size_t c = 0; c < count; ++c)
         {
             const int id = data[1 + 2 * c], dcTable = data[2 + 2 * c] >> 4, acTable = data[2 + 2 * c] & 15;
             auto component = std::find_if (components.begin(), components.end(), [id] (auto& k) { return k.id == id; });
 
-            if (component == components.end() || std::find (seen.begin(), seen.end(), id) != seen.end()
+            if (component == components.end() || component - components.begin() <= previousIndex
                 || dcTable > 3 || acTable > 3 || ! quantDefined[component->quantTable])
                 return false;
 
@@ -409,7 +411,7 @@ namespace
             if ((needsDc && ! huffmanDefined[0][dcTable]) || (needsAc && ! huffmanDefined[1][acTable]))
                 return false;
 
-            seen.push_back (id);
+            previousIndex = component - components.begin();
             blocks += component->horizontal * component->vertical;
             scanBlocks = component->blocks;
         }

@@ -27,6 +27,17 @@ TEST (PictureDecoding, DamagedPicturesAreRefusedAndGoodOnesDecodeAsBefore)
         bytes.copyFrom (&crc, row.mendedChunk + 8 + (int) length, row.mendedChunk > 0 ? 4 : 0);
         EXPECT_TRUE (ControllerDocument::decodePicture (bytes).isNull()) << "byte " << row.at << " set to " << row.value;
     }
+    // A scan that names the colour components out of the frame's order: libjpeg stops at an error that JUCE's reader reads on past.
+    auto outOfOrder = jpeg;
+    size_t scan = 0;
+    while (scan + 10 < outOfOrder.getSize() && ! (outOfOrder[scan] == (char) 0xff && outOfOrder[scan + 1] == (char) 0xda))
+        ++scan;
+    ASSERT_EQ (juce::String::toHexString (outOfOrder.begin() + scan + 4, 7, 0), "03010002110311"); // three components, 1, 2, 3
+    std::swap (outOfOrder[scan + 7], outOfOrder[scan + 9]); // 1, 3, 2
+    EXPECT_TRUE (ControllerDocument::decodePicture (outOfOrder).isNull());
+    juce::MemoryBlock found; // a progressive picture found by fuzzing, on which the reader crashed after that error
+    ASSERT_TRUE (juce::File (WIRELACE_SOURCE_DIR "/tests/data/scan-components-out-of-order.jpg").loadFileAsData (found));
+    EXPECT_TRUE (ControllerDocument::decodePicture (found).isNull());
     for (auto* good : { &png, &jpeg, &gif })
         EXPECT_EQ (pixels (ControllerDocument::decodePicture (*good)), pixels (juce::ImageFileFormat::loadFrom (good->getData(), good->getSize())));
 }
